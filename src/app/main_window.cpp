@@ -1,0 +1,132 @@
+#include "main_window.h"
+
+#include "about_window.h"
+#include "error_handler.h"
+#include "message_boxes.h"
+#include "modal_windows.h"
+#include "registry_store.h"
+#include "sections.h"
+#include "system_info.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+constexpr int kMonitorInterval = 3000;
+}
+
+TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), m_registry(registry)
+{
+    setObjectName(QStringLiteral("TForm1"));
+    buildWindow();
+    MessageBoxes::setOwner(this);
+    ErrorHandler::guard([this] { FormCreate(); });
+}
+
+TForm1::~TForm1()
+{
+    MessageBoxes::setOwner(nullptr);
+}
+
+void TForm1::FormCreate()
+{
+    m_settings.programFolder = SystemInfo::programFolder();
+
+    runStageOfSettings();
+    if (m_fatal)
+        return;
+
+    setStatusMessage(QStringLiteral("Загрузка настроек завершена!"));
+
+    Timer1->start(kMonitorInterval);
+    hide();
+    showSection(Sections::kEveryDay);
+    m_startupFinished = true;
+}
+
+// Settings, then the profile database: one unit of start-up.
+void TForm1::runStageOfSettings()
+{
+    m_settings.version = Settings::kVersion;
+    m_settings.userName = SystemInfo::userName();
+    Settings::load(m_registry, m_settings);
+    setWindowTitle(QStringLiteral("Quillarbor ") + Settings::kVersion + QStringLiteral(" - ") + m_settings.userName);
+
+    m_settings.documentsFolder = SystemInfo::documentsFolder(m_registry);
+    if (!m_database.open(m_settings.documentsFolder, m_settings.programFolder)) {
+        MessageBoxes::errorBox(ProfileDatabase::openFailureMessage());
+        m_fatal = true;
+    }
+}
+
+void TForm1::FormShow()
+{
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        ErrorHandler::guard([this] { FormShow(); });
+    }
+}
+
+void TForm1::Timer1Timer()
+{
+    if (!m_firstTickDone) {
+        m_firstTickDone = true;
+        setEnabled(true);
+    }
+}
+
+QGroupBox* TForm1::sectionBox(const QString& objectName) const
+{
+    return m_boxes.value(objectName);
+}
+
+void TForm1::showSection(int number)
+{
+    for (QGroupBox* box : std::as_const(m_boxes))
+        box->hide();
+    m_currentSection = number;
+    const Sections::Box* box = Sections::boxOf(number);
+    if (!box)
+        return;
+    m_boxes.value(box->objectName)->show();
+}
+
+void TForm1::TreeView1Change(QTreeWidgetItem* item)
+{
+    if (item)
+        showSection(item->data(0, Qt::UserRole).toInt());
+}
+
+void TForm1::setStatusMessage(const QString& text)
+{
+    m_statusPanel->setText(text);
+}
+
+QString TForm1::statusMessage() const
+{
+    return m_statusPanel->text();
+}
+
+void TForm1::AboutClick()
+{
+    TForm8 about(this);
+    ModalWindows::exec(&about);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    try {
+        hide();
+    } catch (...) {
+        m_database.close();
+    }
+    event->accept();
+    emit programEnded();
+}

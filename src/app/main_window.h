@@ -1,0 +1,91 @@
+#pragma once
+
+#include "profile_database.h"
+#include "settings.h"
+
+#include <QGroupBox>
+#include <QHash>
+#include <QMainWindow>
+
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+class RegistryStore;
+
+// The organiser's one main window: the section tree on the left, one group
+// box per section on the right, of which one is visible at a time.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TForm1)
+
+public:
+    // Creating the window runs the whole start-up sequence.
+    explicit TForm1(RegistryStore& registry, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // False when the profile database could not be opened: the program must end.
+    bool startedUp() const { return !m_fatal; }
+    bool startupFinished() const { return m_startupFinished; }
+
+    void showSection(int number);
+    int currentSection() const { return m_currentSection; }
+    QGroupBox* sectionBox(const QString& objectName) const;
+
+    void setStatusMessage(const QString& text);
+    QString statusMessage() const;
+
+    RegistryStore& registry() { return m_registry; }
+    Settings::Record& settings() { return m_settings; }
+    ProfileDatabase& database() { return m_database; }
+
+    // Handlers, public so that the timer and menus can be driven by tests too.
+    void Timer1Timer();
+    void TreeView1Change(QTreeWidgetItem* item);
+    void CutClick();
+    void CopyClick();
+    void PasteClick();
+    void InsertDateClick();
+    void InsertTimeClick();
+    void InsertFileClick();
+    void AboutClick();
+
+    QMenuBar* ActionMainMenuBar1 = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QLabel* Image1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+
+signals:
+    // Closing the window ends the program.
+    void programEnded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void buildWindow();
+    void buildMenus();
+    void buildQuickLaunchMenu();
+    void buildTree();
+    void buildSectionBoxes();
+    void runStageOfSettings();
+    void launchTool(const QString& caption, const QStringList& candidates);
+
+    RegistryStore& m_registry;
+    Settings::Record m_settings;
+    ProfileDatabase m_database;
+    QHash<QString, QGroupBox*> m_boxes;
+    QLabel* m_statusPanel = nullptr;
+    int m_currentSection = -1;
+    bool m_fatal = false;
+    bool m_startupFinished = false;
+    bool m_firstTickDone = false;
+    bool m_shownOnce = false;
+};

@@ -1,0 +1,75 @@
+#include "startup.h"
+
+#include "first_run_window.h"
+#include "main_window.h"
+#include "message_boxes.h"
+#include "modal_windows.h"
+#include "registry_store.h"
+#include "settings.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStyleFactory>
+#include <QTranslator>
+
+namespace Startup {
+
+namespace {
+
+void runFirstRunWindow(RegistryStore& registry)
+{
+    TForm2 window(registry);
+    ModalWindows::exec(&window);
+}
+
+} // namespace
+
+void prepareApplication(QApplication& application)
+{
+    QApplication::setApplicationName(QStringLiteral("Quillarbor"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillarbor"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    // The window hides into the tray and pop-ups come and go while it is
+    // hidden: only Close ends the program.
+    application.setQuitOnLastWindowClosed(false);
+    auto* translator = new QTranslator(&application);
+    if (translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+void prepareSettings(RegistryStore& registry)
+{
+    const RegistryStore::LoadReport report = registry.load();
+    if (report.damaged) {
+        MessageBoxes::warning(QStringLiteral("Предупреждение"),
+                              QStringLiteral("Файл настроек программы повреждён и не может быть прочитан.\r\n"
+                                             "Он сохранён под именем:\r\n%1\r\n"
+                                             "Программа начнёт работу с настройками по умолчанию.")
+                                  .arg(report.keptAs.isEmpty() ? registry.filePath() : report.keptAs));
+    }
+    const QString installKey = Settings::fullKey("install");
+    if (!registry.keyExists(installKey))
+        runFirstRunWindow(registry);
+    registry.createKey(installKey);
+    const QString version = registry.readString(installKey, QStringLiteral("version")).value_or(QString());
+    if (version != Settings::kVersion && Settings::upgradeNeedsFirstRun(registry, version))
+        runFirstRunWindow(registry);
+}
+
+int run(QApplication& application)
+{
+    prepareApplication(application);
+    RegistryStore registry(RegistryStore::defaultPath());
+    prepareSettings(registry);
+
+    TForm1 window(registry);
+    if (!window.startedUp())
+        return 1;
+    QObject::connect(&window, &TForm1::programEnded, &application, &QApplication::quit, Qt::QueuedConnection);
+    window.show();
+    return application.exec();
+}
+
+} // namespace Startup

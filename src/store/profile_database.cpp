@@ -1,0 +1,170 @@
+#include "profile_database.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+using FT = TableObject::FieldType;
+using F = TableObject::Field;
+
+QAtomicInt connectionCounter;
+
+} // namespace
+
+ProfileDatabase::ProfileDatabase()
+    : MarksTable(QStringLiteral("MarksTable"), QStringLiteral("Заметки"),
+                 {F{"MarksTableKey", "Key", FT::AutoInc}, F{"MarkName", "Название", FT::Text, 50},
+                  F{"MarkContent", "Содержание", FT::Memo}}),
+      DiaryTable(QStringLiteral("DiaryTable"), QStringLiteral("Дневник"),
+                 {F{"DiaryDate", "MsgData", FT::DateTime}, F{"DiaryContent", "Содержание", FT::Memo}}),
+      KeysTable(QStringLiteral("KeysTable"), QStringLiteral("Ключи"),
+                {F{"KeysTableCount", "Count", FT::AutoInc}, F{"ThisKey", "Ключ", FT::Text, 50},
+                 F{"KeyBlocked", "Заблокировано", FT::Boolean}}),
+      BookTable(QStringLiteral("BookTable"), QStringLiteral("Адресная книга"),
+                {F{"BookTableKey", "Key", FT::AutoInc}, F{"RecName", "Имя", FT::Text, 50},
+                 F{"RecFamily", "Фамилия", FT::Text, 50}, F{"RecFather", "Отчество", FT::Text, 50},
+                 F{"RecTel1", "Телефон1", FT::Text, 50}, F{"RecTel2", "Телефон2", FT::Text, 50},
+                 F{"RecMail", "E-mail", FT::Text, 50}, F{"RecIcq", "ICQ", FT::Text, 50},
+                 F{"RecBirthday", "Дата рождения", FT::DateTime}, F{"RecSignal", "Напоминать", FT::Boolean},
+                 F{"RecCategory", "Категория", FT::Integer}, F{"RecComment", "Комментарий", FT::Text, 50}}),
+      EventsTable(QStringLiteral("EventsTable"), QStringLiteral("Напоминания"),
+                  {F{"EventsTableKey", "Key", FT::AutoInc}, F{"EventText", "Текст", FT::Text, 50},
+                   F{"EventDate", "Дата", FT::DateTime}},
+                  QStringLiteral("Дата")),
+      TasksTable(QStringLiteral("TasksTable"), QStringLiteral("Задачи"),
+                 {F{"TasksTableKey", "Key", FT::AutoInc}, F{"TaskName", "Название", FT::Text, 50},
+                  F{"TaskComment", "Комментарий", FT::Text, 50}, F{"TaskDate", "Дата", FT::DateTime},
+                  F{"TaskFile", "Имя файла", FT::Text, 255}, F{"TaskType", "Тип", FT::Text, 50}},
+                 QStringLiteral("Дата")),
+      PasswordsTable(QStringLiteral("PasswordsTable"), QStringLiteral("Пароли"),
+                     {F{"PasswordsTableKey", "Key", FT::AutoInc}, F{"PasswordContainer", "Принадлежность", FT::Text, 50},
+                      F{"PasswordLogin", "Логин", FT::Text, 50}, F{"Password", "Пароль", FT::Text, 50}}),
+      ColorsTable(QStringLiteral("ColorsTable"), QStringLiteral("Темы"),
+                  {F{"ColorsTableKey", "Key", FT::AutoInc}, F{"ThemeName", "Наименование", FT::Text, 50},
+                   F{"Font1Name", "Название", FT::Text, 50}, F{"Font1Size", "Размер", FT::Word},
+                   F{"Font1ColorR", "FЦветR", FT::Word}, F{"Font1ColorG", "FЦветG", FT::Word},
+                   F{"Font1ColorB", "FЦветB", FT::Word}, F{"Font1Bold", "Жирный", FT::Boolean},
+                   F{"Font1Italic", "Курсив", FT::Boolean}, F{"Font1Underline", "Подчёркнутый", FT::Boolean},
+                   F{"ColorR", "ЦветR", FT::Word}, F{"ColorG", "ЦветG", FT::Word}, F{"ColorB", "ЦветB", FT::Word},
+                   F{"Font2Name", "Название2", FT::Text, 50}, F{"Font2Size", "Размер2", FT::Word},
+                   F{"Font2ColorR", "FЦветR2", FT::Word}, F{"Font2ColorG", "FЦветG2", FT::Word},
+                   F{"Font2ColorB", "FЦветB2", FT::Word}, F{"Font2Bold", "Жирный2", FT::Boolean},
+                   F{"Font2Italic", "Курсив2", FT::Boolean}, F{"Font2Underline", "Подчёркнутый2", FT::Boolean}})
+{
+    m_connectionName = QStringLiteral("BigBd-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+}
+
+ProfileDatabase::~ProfileDatabase()
+{
+    close();
+}
+
+QList<TableObject*> ProfileDatabase::tables()
+{
+    // The order in which they are opened.
+    return {&MarksTable, &DiaryTable, &KeysTable, &BookTable, &EventsTable, &TasksTable, &PasswordsTable, &ColorsTable};
+}
+
+QString ProfileDatabase::profileFolder(const QString& documentsFolder)
+{
+    return documentsFolder + QStringLiteral("/Quillarbor");
+}
+
+QString ProfileDatabase::profileFile(const QString& documentsFolder)
+{
+    return profileFolder(documentsFolder) + QStringLiteral("/profile.mdb");
+}
+
+QString ProfileDatabase::templateFile(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("empty.mdb");
+}
+
+QString ProfileDatabase::openFailureMessage()
+{
+    return QStringLiteral("Критическая ошибка подключения базы данных!\r\n"
+                          "Попробуйте переустановить программу или закачать драйвер для поддержки работы с базами "
+                          "данных:\r\n"
+                          "https://quillarbor.example.org/download/mdac_typ.zip\r\n"
+                          "Если Вам не удаётся устранить неисправность, то обратитесь в службу поддержки.");
+}
+
+bool ProfileDatabase::open(const QString& documentsFolder, const QString& programFolder, QString* error)
+{
+    const auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        close();
+        return false;
+    };
+    const QString folder = profileFolder(documentsFolder);
+    if (!QFileInfo::exists(folder) && !QDir().mkpath(folder))
+        return fail(QStringLiteral("cannot create %1").arg(folder));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    const QString file = profileFile(documentsFolder);
+    if (!QFileInfo::exists(file)) {
+        // Never over an existing profile; a failed copy shows up when opening.
+        if (QFile::copy(templateFile(programFolder), file))
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    if (!QFileInfo::exists(file))
+        return fail(QStringLiteral("no profile database at %1").arg(file));
+
+    m_connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    if (!m_connection.isValid())
+        return fail(QStringLiteral("the SQLite driver is not available"));
+    m_connection.setDatabaseName(file);
+    m_connection.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!m_connection.open())
+        return fail(m_connection.lastError().text());
+    QSqlQuery pragma(m_connection);
+    pragma.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+    for (TableObject* table : tables()) {
+        table->attach(m_connection);
+        QString why;
+        if (!table->open(&why))
+            return fail(why);
+    }
+    return true;
+}
+
+void ProfileDatabase::close()
+{
+    if (!m_connection.isValid())
+        return;
+    m_connection.close();
+    m_connection = QSqlDatabase();
+    for (TableObject* table : tables())
+        table->attach(QSqlDatabase());
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool ProfileDatabase::isOpen() const
+{
+    return m_connection.isValid() && m_connection.isOpen();
+}
+
+Transaction::Transaction(QSqlDatabase database) : m_database(std::move(database))
+{
+    m_active = m_database.transaction();
+}
+
+Transaction::~Transaction()
+{
+    if (m_active)
+        m_database.rollback();
+}
+
+bool Transaction::commit()
+{
+    if (!m_active)
+        return false;
+    m_active = false;
+    return m_database.commit();
+}
