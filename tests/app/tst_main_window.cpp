@@ -1,0 +1,226 @@
+#include "about_window.h"
+#include "error_handler.h"
+#include "main_window.h"
+#include "registry_store.h"
+#include "scripted_seams.h"
+#include "sections.h"
+#include "settings.h"
+#include "test_home.h"
+#include "test_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<TestHome>();
+        m_seams = std::make_unique<TestSeams>();
+        m_registry = std::make_unique<RegistryStore>(RegistryStore::defaultPath());
+        m_registry->load();
+        Settings::writeFirstRunDefaults(*m_registry);
+        m_window = std::make_unique<TForm1>(*m_registry);
+        QVERIFY(m_window->startedUp());
+        m_window->show();
+        m_window->Timer1Timer(); // the first tick enables the window
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_registry.reset();
+        m_seams.reset();
+        m_home.reset();
+    }
+
+    void firstTickEnablesTheWindow()
+    {
+        QVERIFY(m_window->isEnabled());
+        QCOMPARE(m_window->size(), QSize(875, 636));
+    }
+
+    void everyTreeNodeShowsExactlyItsOneBox()
+    {
+        const QList<QGroupBox*> boxes = m_window->findChildren<QGroupBox*>();
+        QCOMPARE(boxes.size(), Sections::boxes().size());
+        // Node caption, expected section and group box, written out by hand.
+        const QList<std::tuple<QString, int, QString>> expected = {
+            {"Ежедневник", 778, "EveryDay"},   {"Календарь", 777, "CalendarBox"},
+            {"Почта", 1, "GroupBox1"},          {"Пароли", 40, "PassBox"},
+            {"Дневник", 41, "DiaryBox"},        {"Заметки", 9, "Marks"},
+            {"Расписание", 6, "GroupBox5"},     {"Напоминания", 6, "GroupBox5"},
+            {"Задачи", 5, "GroupBox6"},         {"Адресная книга", 10, "GroupBox2"},
+            {"Записи", 10, "GroupBox2"},        {"Поиск", 11, "GroupBox4"},
+            {"Медиа", 42, "IdeaBox"},           {"Идеи", 42, "IdeaBox"},
+            {"Плагины", 33, "GroupBox7"},       {"Настройки", 15, "Config"},
+            {"Информация", 16, "Browser"},      {"Новости", 16, "Browser"},
+            {"Погода", 17, "Browser"},          {"Ресурсы", 18, "Resources"},
+            {"Справка", 25, "Help"},            {"Интернет-поддержка", 21, "Browser"},
+            {"Новые версии", 22, "Browser"},    {"Плагины", 101, "Browser"},
+            {"Официальный сайт программы", 21, "Browser"},
+            {"Письмо в службу поддержки", 30, "GroupBox1"},
+        };
+        QList<QTreeWidgetItem*> items;
+        for (QTreeWidgetItemIterator it(m_window->TreeView1); *it; ++it)
+            items.append(*it);
+        QCOMPARE(items.size(), expected.size());
+        for (int i = 0; i < items.size(); ++i) {
+            const auto& [caption, section, boxName] = expected[i];
+            QCOMPARE(items[i]->text(0), caption);
+            m_window->TreeView1->setCurrentItem(items[i]);
+            QCOMPARE(m_window->currentSection(), section);
+            QStringList visible;
+            for (QGroupBox* box : boxes)
+                if (box->isVisible())
+                    visible.append(box->objectName());
+            QCOMPARE(visible, QStringList{boxName});
+        }
+        QCOMPARE(m_window->sectionBox("GroupBox4")->title(), QStringLiteral("Поиск в адресной книге"));
+        QCOMPARE(m_window->sectionBox("Resources")->title(), QStringLiteral("Ресурсы Интернета"));
+
+        // A number outside the table shows nothing.
+        m_window->showSection(12345);
+        for (QGroupBox* box : boxes)
+            QVERIFY(!box->isVisible());
+    }
+
+    void errorAndSuccessBoxesAndTheApplicationWideHandler()
+    {
+        MessageBoxes::errorBox("Нет связи");
+        MessageBoxes::successBox("Готово");
+        QCOMPARE(m_seams->boxes.shown.size(), 2);
+        QCOMPARE(m_seams->boxes.shown[0].title, QStringLiteral("Произошла ошибка!"));
+        QCOMPARE(m_seams->boxes.shown[0].text,
+                 QStringLiteral("Нет связи\r\n\r\nДля устранения причин ошибки воспользуйтесь значком ? в правом "
+                                "верхнем углу. Или можете активировать в правой панели режим Справка и выбрать "
+                                "требуемый раздел."));
+        QCOMPARE(m_seams->boxes.shown[0].icon, MessageBoxes::Icon::Critical);
+        QCOMPARE(m_seams->boxes.shown[1].title, QStringLiteral("Успех"));
+        QCOMPARE(m_seams->boxes.shown[1].text, QStringLiteral("Готово"));
+        QCOMPARE(m_seams->boxes.shown[1].icon, MessageBoxes::Icon::Information);
+
+        // A failure escaping a handler is reported without its own text; the program goes on.
+        auto* button = new QPushButton(m_window.get());
+        QObject::connect(button, &QPushButton::clicked, [] { throw std::runtime_error("internal detail"); });
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(m_seams->boxes.shown.size(), 3);
+        QVERIFY(m_seams->boxes.shown[2].text.startsWith(
+            QStringLiteral("При попытке выполнить данное действие возникла исключительная ситуация!")));
+        QVERIFY(!m_seams->boxes.shown[2].text.contains("internal detail"));
+        m_window->showSection(Sections::kNotes);
+        QCOMPARE(m_window->currentSection(), int(Sections::kNotes));
+    }
+
+    void closeHidesTheWindowAndEndsTheProgram()
+    {
+        QSignalSpy ended(m_window.get(), &TForm1::programEnded);
+        m_window->findChild<QAction*>("ExitAction")->trigger();
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(m_seams->boxes.shown.isEmpty());
+    }
+
+    void insertDateTimeAndClipboardCommands()
+    {
+        auto* box = new QLineEdit(m_window->sectionBox("EveryDay"));
+        box->show();
+        box->setFocus();
+        QApplication::setActiveWindow(m_window.get());
+        QTRY_COMPARE(m_window->focusWidget(), box);
+        m_seams->clock.current = QDateTime(QDate(2011, 1, 1), QTime(7, 5, 9));
+
+        m_window->findChild<QAction*>("InsertDateAction")->trigger();
+        QCOMPARE(box->text(), QStringLiteral("01.01.2011"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("01.01.2011"));
+        m_window->findChild<QAction*>("InsertTimeAction")->trigger();
+        QCOMPARE(box->text(), QStringLiteral("01.01.20117:05:09"));
+
+        box->selectAll();
+        m_window->findChild<QAction*>("CutAction")->trigger();
+        QCOMPARE(box->text(), QString());
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("01.01.20117:05:09"));
+        m_window->findChild<QAction*>("PasteAction")->trigger();
+        QCOMPARE(box->text(), QStringLiteral("01.01.20117:05:09"));
+
+        // With a button focused, copy and paste leave everything alone.
+        auto* button = new QPushButton("x", m_window->sectionBox("EveryDay"));
+        button->show();
+        button->setFocus();
+        QTRY_COMPARE(m_window->focusWidget(), button);
+        QApplication::clipboard()->setText("unchanged");
+        m_window->findChild<QAction*>("CopyAction")->trigger();
+        m_window->findChild<QAction*>("PasteAction")->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("unchanged"));
+        QCOMPARE(box->text(), QStringLiteral("01.01.20117:05:09"));
+    }
+
+    void insertTextFromAWindowsFile()
+    {
+        const QString path = m_home->path() + "/list.txt";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\xEF\xE5\xF0\xE2\xE0\xFF\r\n\xE2\xF2\xEE\xF0\xE0\xFF\r\n"); // "первая", "вторая" in Windows-1251
+        file.close();
+
+        auto* memo = new QPlainTextEdit(m_window->sectionBox("EveryDay"));
+        memo->show();
+        memo->setFocus();
+        QApplication::setActiveWindow(m_window.get());
+        QTRY_COMPARE(m_window->focusWidget(), memo);
+        m_seams->files.answers.enqueue(path);
+        m_window->findChild<QAction*>("InsertFileAction")->trigger();
+        QCOMPARE(memo->toPlainText(), QStringLiteral("первая\nвторая\n"));
+
+        auto* line = new QLineEdit(m_window->sectionBox("EveryDay"));
+        line->show();
+        line->setFocus();
+        QTRY_COMPARE(m_window->focusWidget(), line);
+        m_seams->files.answers.enqueue(path);
+        m_window->findChild<QAction*>("InsertFileAction")->trigger();
+        QCOMPARE(line->text(), QStringLiteral("перваявторая"));
+
+        // A file that cannot be read is reported.
+        m_seams->files.answers.enqueue(m_home->path() + "/missing.txt");
+        m_window->findChild<QAction*>("InsertFileAction")->trigger();
+        QCOMPARE(m_seams->boxes.shown.size(), 1);
+        QVERIFY(m_seams->boxes.shown[0].text.startsWith(ErrorHandler::kMessage));
+    }
+
+    void aboutWindowShowsNameAndVersion()
+    {
+        QStringList labels;
+        m_seams->modals.scripts.enqueue([&](QDialog* window) {
+            QCOMPARE(window->windowTitle(), QStringLiteral("О программе..."));
+            for (QLabel* label : window->findChildren<QLabel*>())
+                labels.append(label->text());
+            window->findChild<QPushButton*>("Button1")->click();
+        });
+        m_window->findChild<QAction*>("AboutAction")->trigger();
+        QCOMPARE(m_seams->modals.opened, QStringList{"TForm8"});
+        QVERIFY(labels.contains("Quillarbor"));
+        QVERIFY(labels.contains(QStringLiteral("версия 3.2")));
+    }
+
+private:
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<TestSeams> m_seams;
+    std::unique_ptr<RegistryStore> m_registry;
+    std::unique_ptr<TForm1> m_window;
+};
+
+QUILL_TEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"

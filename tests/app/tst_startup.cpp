@@ -1,0 +1,195 @@
+#include "first_run_window.h"
+#include "main_window.h"
+#include "registry_store.h"
+#include "scripted_seams.h"
+#include "settings.h"
+#include "startup.h"
+#include "system_info.h"
+#include "test_home.h"
+#include "test_main.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+namespace {
+const QString kInstall = QStringLiteral("Software\\Quillarbor\\install");
+const QString kConfig = QStringLiteral("Software\\Quillarbor\\Config");
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TForm2::setFadeStepPause(0); }
+    void init()
+    {
+        m_home = std::make_unique<TestHome>();
+        m_seams = std::make_unique<TestSeams>();
+    }
+    void cleanup()
+    {
+        m_seams.reset();
+        m_home.reset();
+    }
+
+    void firstStartFadesInWritesDefaultsAndOpensTheSite()
+    {
+        // The window is shown modally and does its work on its timer's first tick.
+        bool transparentAtFirst = false;
+        m_seams->modals.scripts.enqueue([&](QDialog* window) {
+            auto* splash = qobject_cast<TForm2*>(window);
+            QVERIFY(splash);
+            transparentAtFirst = splash->windowOpacity() == 0.0;
+            QCOMPARE(splash->windowTitle(), QStringLiteral("Logo"));
+            QCOMPARE(splash->size(), QSize(464, 286));
+            QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
+            QCOMPARE(splash->Timer1->interval(), 1000);
+            QTRY_VERIFY_WITH_TIMEOUT(!splash->isVisible(), 3000);
+        });
+        RegistryStore registry(RegistryStore::defaultPath());
+        Startup::prepareSettings(registry);
+
+        QVERIFY(transparentAtFirst);
+        QCOMPARE(m_seams->modals.opened, QStringList{"TForm2"});
+        QCOMPARE(registry.readString(kInstall, "version"), QStringLiteral("3.2"));
+        QCOMPARE(registry.readBool(kConfig, "HideInTray"), true);
+        QCOMPARE(registry.readString(kConfig, "Skin"), QStringLiteral("Metal"));
+        QCOMPARE(m_seams->boxes.shown.size(), 1);
+        QCOMPARE(m_seams->boxes.shown[0].title, QStringLiteral("Информация"));
+        QCOMPARE(m_seams->boxes.shown[0].text, QStringLiteral("Посетите наш сайт с целю проверки обновления программы"));
+        QCOMPARE(m_seams->boxes.shown[0].icon, MessageBoxes::Icon::Information);
+        QCOMPARE(m_seams->shell.opened.size(), 1);
+        QVERIFY(m_seams->shell.opened[0].startsWith("https://"));
+    }
+
+    void storedVersionDecidesFirstRunOrUpgrade_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("hasVersion");
+        QTest::addColumn<bool>("firstRun");
+        QTest::newRow("2.9 upgrades quietly") << "2.9" << true << false;
+        QTest::newRow("3.1 runs the first run") << "3.1" << true << true;
+        QTest::newRow("no version runs the first run") << "" << false << true;
+        QTest::newRow("3.2 runs neither") << "3.2" << true << false;
+    }
+    void storedVersionDecidesFirstRunOrUpgrade()
+    {
+        QFETCH(QString, version);
+        QFETCH(bool, hasVersion);
+        QFETCH(bool, firstRun);
+        {
+            RegistryStore registry(RegistryStore::defaultPath());
+            registry.load();
+            Settings::writeFirstRunDefaults(registry);
+            registry.writeString(kConfig, "Skin", "Modern");
+            registry.writeString(kConfig, "BackupPath", "D:\\mine.zip");
+            if (hasVersion)
+                registry.writeString(kInstall, "version", version);
+            else
+                registry.deleteValue(kInstall, "version");
+        }
+        m_seams->modals.scripts.enqueue([](QDialog* window) {
+            QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 3000);
+        });
+        RegistryStore registry(RegistryStore::defaultPath());
+        Startup::prepareSettings(registry);
+
+        QCOMPARE(m_seams->modals.opened.size(), firstRun ? 1 : 0);
+        QCOMPARE(registry.readString(kInstall, "version"), QStringLiteral("3.2"));
+        const bool upgraded = version == "2.9";
+        QCOMPARE(registry.readString(kConfig, "Skin"), firstRun ? QStringLiteral("Metal") : QStringLiteral("Modern"));
+        QCOMPARE(registry.readString(kConfig, "BackupPath"),
+                 (firstRun || upgraded) ? QStringLiteral("C:\\Quillarbor-backup.zip") : QStringLiteral("D:\\mine.zip"));
+        QCOMPARE(m_seams->boxes.shown.size(), firstRun ? 1 : 0);
+    }
+
+    void damagedSettingsFileIsKeptAndTheFirstRunFollows()
+    {
+        QDir().mkpath(QFileInfo(m_home->registryFile()).absolutePath());
+        QFile file(m_home->registryFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\x00\x01garbage");
+        file.close();
+        m_seams->modals.scripts.enqueue([](QDialog* window) { QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 3000); });
+
+        RegistryStore registry(RegistryStore::defaultPath());
+        Startup::prepareSettings(registry);
+
+        QCOMPARE(m_seams->boxes.shown.size(), 2);
+        QCOMPARE(m_seams->boxes.shown[0].title, QStringLiteral("Предупреждение"));
+        QVERIFY(m_seams->boxes.shown[0].text.contains("registry.json.damaged-"));
+        QCOMPARE(m_seams->modals.opened, QStringList{"TForm2"});
+        QCOMPARE(registry.readString(kInstall, "version"), QStringLiteral("3.2"));
+        const QStringList kept = QDir(QFileInfo(m_home->registryFile()).absolutePath())
+                                     .entryList({"registry.json.damaged-*"}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+    }
+
+    void mainWindowCaptionAndProfile()
+    {
+        SystemInfo::setUserName("anna");
+        RegistryStore registry(RegistryStore::defaultPath());
+        registry.load();
+        Settings::writeFirstRunDefaults(registry);
+        TForm1 window(registry);
+        QVERIFY(window.startedUp());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Quillarbor 3.2 - anna"));
+        QVERIFY(QFile::exists(m_home->profileFolder() + "/profile.mdb"));
+        QVERIFY(window.database().isOpen());
+        QVERIFY(!window.isEnabled());
+        QVERIFY(window.startupFinished());
+        QCOMPARE(window.currentSection(), 778);
+        QCOMPARE(window.statusMessage(), QStringLiteral("Загрузка настроек завершена!"));
+        QCOMPARE(window.Timer1->interval(), 3000);
+        QVERIFY(window.Timer1->isActive());
+        QVERIFY(m_seams->boxes.shown.isEmpty());
+    }
+
+    void missingDocumentsValueNeverMeansTheRoot()
+    {
+        RegistryStore registry(RegistryStore::defaultPath());
+        registry.load();
+        Settings::writeFirstRunDefaults(registry);
+        registry.writeString(Settings::kShellFoldersKey, "personal", "");
+        TForm1 window(registry);
+        QVERIFY(window.startedUp());
+        QCOMPARE(window.settings().documentsFolder, m_home->documents());
+    }
+
+    void missingTemplateEndsWithTheFourLineMessage()
+    {
+        QTemporaryDir emptyProgramFolder;
+        SystemInfo::setProgramFolder(emptyProgramFolder.path());
+        RegistryStore registry(RegistryStore::defaultPath());
+        registry.load();
+        Settings::writeFirstRunDefaults(registry);
+        TForm1 window(registry);
+        QVERIFY(!window.startedUp());
+        QVERIFY(!window.isVisible());
+        QCOMPARE(m_seams->boxes.shown.size(), 1);
+        const MessageBoxes::Request& box = m_seams->boxes.shown[0];
+        QCOMPARE(box.title, QStringLiteral("Произошла ошибка!"));
+        QCOMPARE(box.icon, MessageBoxes::Icon::Critical);
+        const QStringList lines = box.text.split("\r\n");
+        QCOMPARE(lines.size(), 6); // four lines, an empty line, the help hint
+        QCOMPARE(lines[0], QStringLiteral("Критическая ошибка подключения базы данных!"));
+        QCOMPARE(lines[1], QStringLiteral("Попробуйте переустановить программу или закачать драйвер для поддержки "
+                                          "работы с базами данных:"));
+        QVERIFY(lines[2].endsWith("mdac_typ.zip"));
+        QCOMPARE(lines[3], QStringLiteral("Если Вам не удаётся устранить неисправность, то обратитесь в службу "
+                                          "поддержки."));
+        QCOMPARE(lines[4], QString());
+        QVERIFY(!QFile::exists(m_home->profileFolder() + "/profile.mdb"));
+    }
+
+private:
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<TestSeams> m_seams;
+};
+
+QUILL_TEST_MAIN(TestStartup)
+#include "tst_startup.moc"
