@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs what building Quillarbor needs on Debian 12; with --tests also what
+# the tests and the screenshots need. Runs as root or through sudo.
+set -e
+SUDO=
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+
+packages="build-essential cmake ninja-build pkg-config
+qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n libgl-dev
+fonts-dejavu-core fonts-urw-base35"
+if [ "$1" = "--tests" ]; then
+    packages="$packages xvfb xauth imagemagick trayer xdotool x11-utils"
+fi
+
+missing=
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing="$missing $package"
+done
+if [ -n "$missing" ]; then
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+fi
