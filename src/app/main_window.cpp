@@ -6,10 +6,12 @@
 #include "modal_windows.h"
 #include "registry_store.h"
 #include "sections.h"
+#include "skinned_dialog.h"
 #include "system_info.h"
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -33,6 +35,7 @@ TForm1::~TForm1()
 void TForm1::FormCreate()
 {
     m_settings.programFolder = SystemInfo::programFolder();
+    m_mainFont = sectionBox(QStringLiteral("GroupBox1"))->font();
 
     runStageOfSettings();
     if (m_fatal)
@@ -70,6 +73,8 @@ void TForm1::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
+        if (const QScreen* display = screen())
+            move(display->availableGeometry().center() - QPoint(width() / 2, height() / 2));
         ErrorHandler::guard([this] { FormShow(); });
     }
 }
@@ -112,6 +117,18 @@ void TForm1::setStatusMessage(const QString& text)
 QString TForm1::statusMessage() const
 {
     return m_statusPanel->text();
+}
+
+void TForm1::markSettingsChanged()
+{
+    m_settingsChanged = true;
+}
+
+void TForm1::prepareSecondary(SkinnedDialog& window)
+{
+    window.skin = true;
+    window.Font1 = m_mainFont;
+    window.FoneColor = palette().color(QPalette::Window);
 }
 
 void TForm1::AboutClick()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "profile_database.h"
+#include "section_host.h"
 #include "settings.h"
 
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QTabWidget;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -17,7 +19,7 @@ class RegistryStore;
 
 // The organiser's one main window: the section tree on the left, one group
 // box per section on the right, of which one is visible at a time.
-class TForm1 : public QMainWindow
+class TForm1 : public QMainWindow, public SectionHost
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm1)
@@ -29,18 +31,27 @@ public:
 
     // False when the profile database could not be opened: the program must end.
     bool startedUp() const { return !m_fatal; }
-    bool startupFinished() const { return m_startupFinished; }
+    bool startupFinished() const override { return m_startupFinished; }
 
-    void showSection(int number);
+    void showSection(int number) override;
     int currentSection() const { return m_currentSection; }
     QGroupBox* sectionBox(const QString& objectName) const;
 
-    void setStatusMessage(const QString& text);
+    void setStatusMessage(const QString& text) override;
     QString statusMessage() const;
 
-    RegistryStore& registry() { return m_registry; }
-    Settings::Record& settings() { return m_settings; }
-    ProfileDatabase& database() { return m_database; }
+    RegistryStore& registry() override { return m_registry; }
+    Settings::Record& settings() override { return m_settings; }
+    ProfileDatabase& database() override { return m_database; }
+    void markSettingsChanged() override;
+    bool settingsChanged() const { return m_settingsChanged; }
+    void prepareSecondary(SkinnedDialog& window) override;
+
+    // The current main font, shared by every secondary window.
+    QFont mainFont() const { return m_mainFont; }
+    void setMainFont(const QFont& font) { m_mainFont = font; }
+    // The settings section's pages: 0 general, 1 mail, 2 schemes, 3 slides.
+    QWidget* settingsPage(int index) const;
 
     // Handlers, public so that the timer and menus can be driven by tests too.
     void Timer1Timer();
@@ -58,6 +69,7 @@ public:
     QLabel* Image1 = nullptr;
     QTimer* Timer1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
 
 signals:
     // Closing the window ends the program.
@@ -75,6 +87,7 @@ private:
     void buildQuickLaunchMenu();
     void buildTree();
     void buildSectionBoxes();
+    void buildSettingsPages();
     void runStageOfSettings();
     void launchTool(const QString& caption, const QStringList& candidates);
 
@@ -84,6 +97,8 @@ private:
     QHash<QString, QGroupBox*> m_boxes;
     QLabel* m_statusPanel = nullptr;
     int m_currentSection = -1;
+    QFont m_mainFont;
+    bool m_settingsChanged = false;
     bool m_fatal = false;
     bool m_startupFinished = false;
     bool m_firstTickDone = false;

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -221,8 +222,9 @@ void TForm1::buildTree()
     TreeView1->setGeometry(0, 24 - kMenuHeight, 169, 401);
     TreeView1->setHeaderHidden(true);
     TreeView1->setIndentation(14);
-    TreeView1->setIconSize(QSize(18, 18));
-    TreeView1->setFont(fontOf({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")}, 13));
+    TreeView1->setIconSize(QSize(14, 14));
+    TreeView1->setUniformRowHeights(true);
+    TreeView1->setFont(fontOf({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")}, 12));
     const auto makeItem = [](const Sections::Node& node) {
         auto* item = new QTreeWidgetItem({node.caption});
         item->setData(0, Qt::UserRole, node.section);
@@ -249,4 +251,25 @@ void TForm1::buildSectionBoxes()
         box->setVisible(def.objectName == QLatin1String("EveryDay"));
         m_boxes.insert(def.objectName, box);
     }
+    buildSettingsPages();
+}
+
+void TForm1::buildSettingsPages()
+{
+    QGroupBox* config = m_boxes.value(QStringLiteral("Config"));
+    PageControl1 = new QTabWidget(config);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(8, 24, 673, 529);
+    const QStringList captions = {QStringLiteral("Основные"), QStringLiteral("Почта"), QStringLiteral("Скины"),
+                                  QStringLiteral("Слайды")};
+    for (int i = 0; i < captions.size(); ++i) {
+        auto* page = new QWidget(PageControl1);
+        page->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
+        PageControl1->addTab(page, captions[i]);
+    }
+}
+
+QWidget* TForm1::settingsPage(int index) const
+{
+    return PageControl1->widget(index);
 }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+
+// A secondary window that takes the current main font and the main window's
+// colour: the main window fills the three public fields before showing it.
+class SkinnedDialog : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SkinnedDialog)
+
+public:
+    enum class Policy { WhenSkinned, Always };
+
+    explicit SkinnedDialog(QWidget* parent = nullptr, Policy policy = Policy::WhenSkinned);
+
+    bool skin = false;
+    QFont Font1;
+    QColor FoneColor;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    Policy m_policy;
+};
