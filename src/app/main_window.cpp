@@ -6,6 +6,8 @@
 #include "modal_windows.h"
 #include "registry_store.h"
 #include "sections.h"
+#include "settings_section.h"
+#include "tray_icon.h"
 #include "skinned_dialog.h"
 #include "system_info.h"
 
@@ -23,6 +25,8 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
 {
     setObjectName(QStringLiteral("TForm1"));
     buildWindow();
+    m_settingsSection = new SettingsSection(PageControl1, *this);
+    m_tray = new TrayIcon(this, PopupMenu1, this);
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
 }
@@ -41,6 +45,7 @@ void TForm1::FormCreate()
     if (m_fatal)
         return;
 
+    m_settingsSection->fillBackupPath();
     setStatusMessage(QStringLiteral("Загрузка настроек завершена!"));
 
     Timer1->start(kMonitorInterval);
@@ -54,14 +59,21 @@ void TForm1::runStageOfSettings()
 {
     m_settings.version = Settings::kVersion;
     m_settings.userName = SystemInfo::userName();
+    // A yes/no or number value that went missing is put back to its default,
+    // so the profile still opens.
     Settings::load(m_registry, m_settings);
     setWindowTitle(QStringLiteral("Quillarbor ") + Settings::kVersion + QStringLiteral(" - ") + m_settings.userName);
+    if (m_settings.autorun)
+        Settings::writeAutorun(m_registry, SystemInfo::executablePath());
+    m_settingsSection->fillMailBoxes();
 
     m_settings.documentsFolder = SystemInfo::documentsFolder(m_registry);
     if (!m_database.open(m_settings.documentsFolder, m_settings.programFolder)) {
         MessageBoxes::errorBox(ProfileDatabase::openFailureMessage());
         m_fatal = true;
+        return;
     }
+    m_settingsSection->fillCheckBoxes();
 }
 
 void TForm1::FormShow()
@@ -84,6 +96,8 @@ void TForm1::Timer1Timer()
     if (!m_firstTickDone) {
         m_firstTickDone = true;
         setEnabled(true);
+        if (m_settings.hideInTray)
+            hideIntoTray();
     }
 }
 
@@ -94,6 +108,11 @@ QGroupBox* TForm1::sectionBox(const QString& objectName) const
 
 void TForm1::showSection(int number)
 {
+    // Leaving the settings section saves what changed; a failed save keeps it shown.
+    if (!sectionBox(QStringLiteral("Config"))->isHidden() && !m_settingsSection->saveIfChanged()) {
+        ErrorHandler::report();
+        return;
+    }
     for (QGroupBox* box : std::as_const(m_boxes))
         box->hide();
     m_currentSection = number;
@@ -121,7 +140,42 @@ QString TForm1::statusMessage() const
 
 void TForm1::markSettingsChanged()
 {
-    m_settingsChanged = true;
+    m_settingsSection->markChanged();
+}
+
+bool TForm1::settingsChanged() const
+{
+    return m_settingsSection->isChanged();
+}
+
+void TForm1::hideIntoTray()
+{
+    // Without a notification area the window could never come back: minimise it instead.
+    if (!TrayIcon::available()) {
+        showMinimized();
+        return;
+    }
+    m_tray->add();
+    hide();
+}
+
+void TForm1::HideInTrayClick()
+{
+    m_tray->resetPicture();
+    hideIntoTray();
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMinimized))
+        return;
+    if (!TrayIcon::available())
+        return;
+    // Minimising hides the window into the tray instead.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    m_tray->add();
+    QTimer::singleShot(0, this, &QWidget::hide);
 }
 
 void TForm1::prepareSecondary(SkinnedDialog& window)
@@ -139,11 +193,15 @@ void TForm1::AboutClick()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    bool closedCleanly = false;
     try {
+        m_tray->resetPicture();
         hide();
+        closedCleanly = m_settingsSection->saveIfChanged();
     } catch (...) {
-        m_database.close();
     }
+    if (!closedCleanly)
+        m_database.close();
     event->accept();
     emit programEnded();
 }

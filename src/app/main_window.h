@@ -16,6 +16,8 @@ class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class RegistryStore;
+class SettingsSection;
+class TrayIcon;
 
 // The organiser's one main window: the section tree on the left, one group
 // box per section on the right, of which one is visible at a time.
@@ -44,7 +46,9 @@ public:
     Settings::Record& settings() override { return m_settings; }
     ProfileDatabase& database() override { return m_database; }
     void markSettingsChanged() override;
-    bool settingsChanged() const { return m_settingsChanged; }
+    bool settingsChanged() const;
+    SettingsSection* settingsSection() const { return m_settingsSection; }
+    TrayIcon* trayIcon() const { return m_tray; }
     void prepareSecondary(SkinnedDialog& window) override;
 
     // The current main font, shared by every secondary window.
@@ -63,6 +67,8 @@ public:
     void InsertTimeClick();
     void InsertFileClick();
     void AboutClick();
+    // "Свернуться в трею"
+    void HideInTrayClick();
 
     QMenuBar* ActionMainMenuBar1 = nullptr;
     QTreeWidget* TreeView1 = nullptr;
@@ -78,6 +84,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void FormCreate();
@@ -90,6 +97,7 @@ private:
     void buildSettingsPages();
     void runStageOfSettings();
     void launchTool(const QString& caption, const QStringList& candidates);
+    void hideIntoTray();
 
     RegistryStore& m_registry;
     Settings::Record m_settings;
@@ -98,7 +106,8 @@ private:
     QLabel* m_statusPanel = nullptr;
     int m_currentSection = -1;
     QFont m_mainFont;
-    bool m_settingsChanged = false;
+    SettingsSection* m_settingsSection = nullptr;
+    TrayIcon* m_tray = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;
     bool m_firstTickDone = false;

@@ -6,6 +6,7 @@
 #include "message_boxes.h"
 #include "sections.h"
 #include "shell.h"
+#include "tray_icon.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -113,7 +114,7 @@ void TForm1::buildMenus()
     QAction* toTray = profile->addAction(menuIcon("tray"), QStringLiteral("Свернуться в трею"));
     toTray->setObjectName(QStringLiteral("HideInTrayAction"));
     toTray->setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
-    toTray->setEnabled(false);
+    connect(toTray, &QAction::triggered, this, [this] { ErrorHandler::guard([this] { HideInTrayClick(); }); });
     profile->addSeparator();
     QAction* exitAction = profile->addAction(menuIcon("exit"), QStringLiteral("Выход"));
     exitAction->setObjectName(QStringLiteral("ExitAction"));
@@ -156,11 +157,7 @@ void TForm1::buildQuickLaunchMenu()
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     QAction* show = PopupMenu1->addAction(QStringLiteral("По&казать"));
     show->setObjectName(QStringLiteral("ShowAction"));
-    connect(show, &QAction::triggered, this, [this] {
-        showNormal();
-        raise();
-        activateWindow();
-    });
+    connect(show, &QAction::triggered, this, [this] { m_tray->leftClick(); });
 
     QMenu* run = PopupMenu1->addMenu(QStringLiteral("В&ыполнить"));
     const auto tool = [this, run](const QString& caption, const QStringList& candidates) {

@@ -1,0 +1,155 @@
+#include "record_cipher.h"
+#include "sections.h"
+#include "settings_section.h"
+#include "system_info.h"
+#include "test_main.h"
+#include "window_fixture.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+const QString kConfig = QStringLiteral("Software\\Quillarbor\\Config");
+const QString kMail = QStringLiteral("Software\\Quillarbor\\Mail");
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class TestSettingsSection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startUpFillsWithoutMarkingAChange()
+    {
+        WindowFixture fixture;
+        SettingsSection* section = fixture.window->settingsSection();
+        QCOMPARE(section->Edit9->text(), QStringLiteral("smtp.example.com"));
+        QCOMPARE(section->Edit10->text(), QStringLiteral("Quillarbor@example.com"));
+        QCOMPARE(section->Edit11->text(), QStringLiteral("#hidden#"));
+        QVERIFY(section->CheckBox1->isChecked());
+        QVERIFY(section->CheckBox2->isChecked());
+        QVERIFY(section->CheckBox3->isChecked());
+        QVERIFY(section->Edit20->isHidden());
+        QCOMPARE(section->Edit20->text(), QStringLiteral("C:\\Quillarbor-backup.zip"));
+        QVERIFY(!fixture.window->settingsChanged());
+        QCOMPARE(fixture.window->PageControl1->currentIndex(), 0);
+        // Autorun on: the entry points at the running program.
+        QCOMPARE(fixture.registry->readString(Settings::kRunKey, "Quillarbor 3.2"), SystemInfo::executablePath());
+        QVERIFY(QFile::exists(Settings::autostartEntryPath()));
+    }
+
+    void leavingSavesOnlyWhatChanged()
+    {
+        WindowFixture fixture;
+        TForm1& window = *fixture.window;
+        window.showSection(Sections::kSettings);
+        const QByteArray before = fileBytes(fixture.home.registryFile());
+        window.showSection(Sections::kNotes);
+        QCOMPARE(fileBytes(fixture.home.registryFile()), before); // nothing written
+
+        window.showSection(Sections::kSettings);
+        window.settingsSection()->Edit10->setText("anna@example.org");
+        QVERIFY(window.settingsChanged());
+        // Choosing the settings node itself saves as well.
+        window.showSection(Sections::kSettings);
+        QVERIFY(!window.settingsChanged());
+        QCOMPARE(fixture.registry->readString(kMail, "MyBoxes"), QStringLiteral("anna@example.org"));
+        QCOMPARE(fixture.registry->valueType(kMail, "MyBoxes"), RegistryStore::Type::String);
+        QCOMPARE(window.settings().myBoxes, QStringLiteral("anna@example.org"));
+        QCOMPARE(window.statusMessage(), QStringLiteral("Настройка режима запуска выполнена!"));
+    }
+
+    void mailPasswordIsStoredEncipheredInRowThree()
+    {
+        WindowFixture fixture;
+        TForm1& window = *fixture.window;
+        SettingsSection* section = window.settingsSection();
+        window.showSection(Sections::kSettings);
+        section->Edit10->setText("ivan@example.ru");
+        section->Edit11->setText(QStringLiteral("Пароль-1"));
+        window.showSection(Sections::kMail);
+
+        const QString stored = window.database().KeysTable.at(2)->value("Ключ").toString();
+        QCOMPARE(stored, *RecordCipher::CipherText(QStringLiteral("Пароль-1"), "ivan@example.ru"));
+        QCOMPARE(*RecordCipher::CipherText(stored, "ivan@example.ru"), QStringLiteral("Пароль-1"));
+        QCOMPARE(section->Edit11->text(), QStringLiteral("#hidden#"));
+        QCOMPARE(window.database().KeysTable.at(0)->value("Ключ").toString(), QString());
+
+        // A later save with the box untouched leaves the row alone.
+        window.showSection(Sections::kSettings);
+        section->Edit9->setText("smtp.example.ru");
+        window.showSection(Sections::kMail);
+        QCOMPARE(window.database().KeysTable.at(2)->value("Ключ").toString(), stored);
+
+        // Without an address there is no key: the user is told and nothing is stored.
+        window.showSection(Sections::kSettings);
+        section->Edit10->setText(QString());
+        section->Edit11->setText("other");
+        window.showSection(Sections::kMail);
+        QCOMPARE(fixture.seams.boxes.shown.size(), 1);
+        QCOMPARE(fixture.seams.boxes.shown[0].title, QStringLiteral("Произошла ошибка!"));
+        QCOMPARE(window.database().KeysTable.at(2)->value("Ключ").toString(), stored);
+    }
+
+    void autorunOffRemovesBothEntries()
+    {
+        WindowFixture fixture;
+        TForm1& window = *fixture.window;
+        window.Timer1Timer();
+        window.showNormal();
+        window.showSection(Sections::kSettings);
+        QTest::mouseClick(window.settingsSection()->CheckBox1, Qt::LeftButton, {}, QPoint(8, 12));
+        QVERIFY(!window.settingsSection()->CheckBox1->isChecked());
+        QVERIFY(window.settingsChanged());
+        QSignalSpy ended(&window, &TForm1::programEnded);
+        window.close(); // closing saves too
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!fixture.registry->valueExists(Settings::kRunKey, "Quillarbor 3.2"));
+        QVERIFY(!QFile::exists(Settings::autostartEntryPath()));
+        QCOMPARE(fixture.registry->readBool(kConfig, "Autorun"), false);
+        QCOMPARE(window.statusMessage(), QStringLiteral("Настройка режима запуска выполнена!"));
+    }
+
+    void missingYesNoValueIsRestoredAndTheProfileOpens()
+    {
+        WindowFixture fixture([](RegistryStore& registry) { registry.deleteValue(kConfig, "HideInTray"); });
+        QVERIFY(fixture.window->startedUp());
+        QVERIFY(fixture.window->database().isOpen());
+        QCOMPARE(fixture.registry->readBool(kConfig, "HideInTray"), true);
+        QVERIFY(fixture.window->settingsSection()->CheckBox2->isChecked());
+        QVERIFY(fixture.seams.boxes.shown.isEmpty());
+    }
+
+    void aFailedSaveKeepsTheSectionAndStillLetsTheProgramClose()
+    {
+        WindowFixture fixture;
+        // Nothing can be written to this store: its folder cannot be made.
+        RegistryStore broken(QStringLiteral("/proc/no-such-folder/registry.json"));
+        TForm1 other(broken);
+        other.showSection(Sections::kSettings);
+        other.settingsSection()->Edit9->setText("smtp.other");
+        other.markSettingsChanged();
+        other.showSection(Sections::kNotes);
+        QCOMPARE(other.currentSection(), int(Sections::kSettings));
+        QVERIFY(!other.sectionBox("Config")->isHidden());
+        QVERIFY(fixture.seams.boxes.texts().last().startsWith(
+            QStringLiteral("При попытке выполнить данное действие возникла исключительная ситуация!")));
+        QSignalSpy ended(&other, &TForm1::programEnded);
+        other.close();
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!other.isVisible());
+        QVERIFY(!other.database().isOpen());
+    }
+};
+
+QUILL_TEST_MAIN(TestSettingsSection)
+#include "tst_settings_section.moc"
