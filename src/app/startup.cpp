@@ -8,6 +8,9 @@
 #include "settings.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTextStream>
+#include <QTimer>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStyleFactory>
@@ -21,6 +24,22 @@ void runFirstRunWindow(RegistryStore& registry)
 {
     TForm2 window(registry);
     ModalWindows::exec(&window);
+}
+
+// For the start-up benchmark: once the window is on screen, say so with the
+// resident memory, and end.
+void reportShownAndQuit(QApplication& application)
+{
+    QTimer::singleShot(0, &application, [&application] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        QByteArray resident;
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmRSS:"))
+                    resident = line.mid(6).trimmed();
+        QTextStream(stdout) << "shown " << resident << Qt::endl;
+        application.quit();
+    });
 }
 
 } // namespace
@@ -69,6 +88,8 @@ int run(QApplication& application)
         return 1;
     QObject::connect(&window, &TForm1::programEnded, &application, &QApplication::quit, Qt::QueuedConnection);
     window.show();
+    if (qEnvironmentVariableIsSet("QUILLARBOR_BENCH_SHOWN"))
+        reportShownAndQuit(application);
     return application.exec();
 }
 

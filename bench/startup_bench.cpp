@@ -1,0 +1,143 @@
+// Start-up figures: creating the main window on an empty profile (median of
+// repeated runs in one process), and the whole program from its start to its
+// window on screen, against a bare Qt Widgets window on the same machine.
+//   bench_startup            (offscreen unless DISPLAY is set)
+#include "main_window.h"
+#include "message_boxes.h"
+#include "registry_store.h"
+#include "settings.h"
+#include "system_info.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values[values.size() / 2];
+}
+
+void useHome(const QString& home)
+{
+    QDir(home).mkpath(QStringLiteral("Documents"));
+    QDir(home).mkpath(QStringLiteral(".config"));
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
+}
+
+// Spawns a program that prints "shown <rss>" once its window is up.
+struct ProcessFigure
+{
+    double milliseconds = 0;
+    QString resident;
+};
+
+ProcessFigure timeProcess(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUILLARBOR_BENCH_SHOWN"), QStringLiteral("1"));
+    process.setProcessEnvironment(environment);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, arguments);
+    ProcessFigure figure;
+    while (process.waitForReadyRead(10000)) {
+        const QString line = QString::fromUtf8(process.readLine()).trimmed();
+        if (line.startsWith(QLatin1String("shown"))) {
+            figure.milliseconds = clock.nsecsElapsed() / 1e6;
+            figure.resident = line.mid(6);
+            break;
+        }
+    }
+    process.waitForFinished(10000);
+    return figure;
+}
+
+int bareWindow(QApplication& application)
+{
+    QWidget window;
+    window.resize(875, 636);
+    window.show();
+    QTimer::singleShot(0, &application, [&application] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        QByteArray resident;
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmRSS:"))
+                    resident = line.mid(6).trimmed();
+        QTextStream(stdout) << "shown " << resident << Qt::endl;
+        application.quit();
+    });
+    return application.exec();
+}
+
+class SilentBoxes : public MessageBoxes::Backend
+{
+public:
+    MessageBoxes::Button show(QWidget*, const MessageBoxes::Request&) override { return MessageBoxes::Button::Ok; }
+    std::optional<QString> inputText(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    if (application.arguments().contains(QStringLiteral("--bare")))
+        return bareWindow(application);
+
+    QTemporaryDir home;
+    useHome(home.path());
+    SystemInfo::setProgramFolder(QStringLiteral(QUILL_PROGRAM_DIR "/"));
+    SilentBoxes boxes;
+    MessageBoxes::setBackend(&boxes);
+    QTextStream out(stdout);
+
+    RegistryStore registry(RegistryStore::defaultPath());
+    registry.load();
+    Settings::writeFirstRunDefaults(registry);
+    QList<double> creation;
+    for (int run = 0; run < 21; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        auto* window = new TForm1(registry);
+        creation.append(clock.nsecsElapsed() / 1e6);
+        delete window;
+    }
+    out << "main window creation on an empty profile: median " << median(creation) << " ms of "
+        << creation.size() << " runs" << Qt::endl;
+
+    // The whole program on the profile made above (no first-run window).
+    const QString program = QStringLiteral(QUILL_PROGRAM_DIR "/quillarbor");
+    QList<double> whole;
+    QList<double> bare;
+    QString resident;
+    QString bareResident;
+    for (int run = 0; run < 11; ++run) {
+        const ProcessFigure organiser = timeProcess(program, {});
+        whole.append(organiser.milliseconds);
+        resident = organiser.resident;
+        const ProcessFigure baseline = timeProcess(application.applicationFilePath(), {QStringLiteral("--bare")});
+        bare.append(baseline.milliseconds);
+        bareResident = baseline.resident;
+    }
+    out << "whole program, start to window shown: median " << median(whole) << " ms, resident " << resident
+        << Qt::endl;
+    out << "bare Qt Widgets window, start to shown: median " << median(bare) << " ms, resident " << bareResident
+        << Qt::endl;
+    return 0;
+}
