@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "about_window.h"
+#include "appearance.h"
 #include "error_handler.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
@@ -36,10 +37,19 @@ void TForm1::FormCreate()
 {
     m_settings.programFolder = SystemInfo::programFolder();
     m_mainFont = sectionBox(QStringLiteral("GroupBox1"))->font();
+    // Colour schemes and the slide show; applying a scheme changes the main font.
+    m_appearance = new Appearance(*this, this, PageControl1, Image1);
+    connect(m_appearance, &Appearance::mainFontChanged, this, &TForm1::setMainFont);
 
     runStageOfSettings();
     if (m_fatal)
         return;
+
+    // Step 6: set up the slide show.
+    m_appearance->SlideSetUp();
+
+    // Step 11: apply the colour scheme named by Skin; a failure is ignored.
+    m_appearance->applyStoredScheme();
 
     setStatusMessage(QStringLiteral("Загрузка настроек завершена!"));
 
@@ -129,6 +139,7 @@ void TForm1::prepareSecondary(SkinnedDialog& window)
     window.skin = true;
     window.Font1 = m_mainFont;
     window.FoneColor = palette().color(QPalette::Window);
+    window.Font1Color = palette().color(QPalette::WindowText);
 }
 
 void TForm1::AboutClick()

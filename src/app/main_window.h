@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QMainWindow>
 
+class Appearance;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -52,6 +53,9 @@ public:
     void setMainFont(const QFont& font) { m_mainFont = font; }
     // The settings section's pages: 0 general, 1 mail, 2 schemes, 3 slides.
     QWidget* settingsPage(int index) const;
+    // Colour schemes and the slide show: the pages "Скины" and "Слайды",
+    // readSlidePage() and SlideSetUp() for the settings save.
+    Appearance* appearance() const { return m_appearance; }
 
     // Handlers, public so that the timer and menus can be driven by tests too.
     void Timer1Timer();
@@ -98,6 +102,7 @@ private:
     QLabel* m_statusPanel = nullptr;
     int m_currentSection = -1;
     QFont m_mainFont;
+    Appearance* m_appearance = nullptr;
     bool m_settingsChanged = false;
     bool m_fatal = false;
     bool m_startupFinished = false;
