@@ -6,6 +6,7 @@
 #include "message_boxes.h"
 #include "registry_store.h"
 #include "settings.h"
+#include "startup.h"
 #include "system_info.h"
 
 #include <QApplication>
@@ -67,16 +68,7 @@ int bareWindow(QApplication& application)
     QWidget window;
     window.resize(875, 636);
     window.show();
-    QTimer::singleShot(0, &application, [&application] {
-        QFile status(QStringLiteral("/proc/self/status"));
-        QByteArray resident;
-        if (status.open(QIODevice::ReadOnly))
-            for (const QByteArray& line : status.readAll().split('\n'))
-                if (line.startsWith("VmRSS:"))
-                    resident = line.mid(6).trimmed();
-        QTextStream(stdout) << "shown " << resident << Qt::endl;
-        application.quit();
-    });
+    Startup::reportShownAndQuit(application);
     return application.exec();
 }
 

@@ -26,6 +26,8 @@ void runFirstRunWindow(RegistryStore& registry)
     ModalWindows::exec(&window);
 }
 
+} // namespace
+
 // For the start-up benchmark: once the window is on screen, say so with the
 // resident memory, and end.
 void reportShownAndQuit(QApplication& application)
@@ -41,8 +43,6 @@ void reportShownAndQuit(QApplication& application)
         application.quit();
     });
 }
-
-} // namespace
 
 void prepareApplication(QApplication& application)
 {

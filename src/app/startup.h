@@ -17,6 +17,10 @@ void prepareApplication(QApplication& application);
 // settings of an older version are brought up to date.
 void prepareSettings(RegistryStore& registry);
 
+// For the start-up benchmark: once the window is on screen, print "shown"
+// with the resident memory, and end.
+void reportShownAndQuit(QApplication& application);
+
 // The whole entry; returns the process's exit code.
 int run(QApplication& application);
 
