@@ -100,7 +100,7 @@ void SearchSection::showStatus(const QString& text)
 void SearchSection::BitBtn10Click()
 {
     SearchCriteria criteria;
-    criteria.anyOf = ComboBox4->currentText() == QLatin1String("ИЛИ");
+    criteria.anyOf = ComboBox4->currentText() == QStringLiteral("ИЛИ");
     ListBox3->clear();
     showStatus(QStringLiteral("Поиск... 0 из 255"));
 
