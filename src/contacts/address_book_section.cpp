@@ -43,7 +43,7 @@ AddressBookSection::AddressBookSection(SectionHost& host, QGroupBox* box, QGroup
 
     ListBox5 = new TabbedListBox(mailBox);
     ListBox5->setObjectName(QStringLiteral("ListBox5"));
-    ListBox5->setGeometry(432, 32, 241, 150);
+    ListBox5->setGeometry(432, 32, 241, 190);
 
     const auto guarded = [this](void (AddressBookSection::*handler)()) {
         return [this, handler] { ErrorHandler::guard([this, handler] { (this->*handler)(); }); };

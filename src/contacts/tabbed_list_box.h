@@ -17,10 +17,17 @@ public:
     int tabWidth() const { return m_tabWidth; }
     void setTabWidth(int units);
     qreal tabStopPixels() const;
+    // The widest line painted so far: every line is given this width.
+    qreal widestLine() const { return m_widest; }
+    void noteLineWidth(qreal width);
 
     // The position of the selected line, or -1 when no line is selected.
     int selectedRow() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     int m_tabWidth = 32;
+    qreal m_widest = 0;
 };
