@@ -54,12 +54,12 @@ bool TableObject::open(QString* error)
     return true;
 }
 
-QString TableObject::selectList() const
+QString TableObject::selectList(const QList<const Field*>& fields) const
 {
     QStringList names{quoteIdentifier(keyField())};
-    for (const Field& item : m_fields)
-        if (item.type != FieldType::AutoInc)
-            names.append(quoteIdentifier(item.name));
+    for (const Field* item : fields)
+        if (item->type != FieldType::AutoInc)
+            names.append(quoteIdentifier(item->name));
     return names.join(QLatin1String(", "));
 }
 
@@ -125,11 +125,14 @@ QVariant TableObject::fromStored(const Field& item, const QVariant& value) const
     return value;
 }
 
-QList<TableObject::Row> TableObject::query(const QString& where, const QVariantList& bound, int limit,
-                                           int offset) const
+QList<TableObject::Row> TableObject::query(const QString& where, const QVariantList& bound, int limit, int offset,
+                                           QList<const Field*> fields) const
 {
-    QString text = QStringLiteral("SELECT %1 FROM %2%3%4").arg(selectList(), quoteIdentifier(m_tableName), where,
-                                                               orderClause());
+    if (fields.isEmpty())
+        for (const Field& item : m_fields)
+            fields.append(&item);
+    QString text = QStringLiteral("SELECT %1 FROM %2%3%4")
+                       .arg(selectList(fields), quoteIdentifier(m_tableName), where, orderClause());
     if (limit >= 0 || offset > 0)
         text += QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
     QSqlQuery statement(m_database);
@@ -144,11 +147,11 @@ QList<TableObject::Row> TableObject::query(const QString& where, const QVariantL
         Row row;
         row.key = statement.value(0).toLongLong();
         int column = 1;
-        for (const Field& item : m_fields) {
-            if (item.type == FieldType::AutoInc)
-                row.values.insert(item.name, row.key);
+        for (const Field* item : fields) {
+            if (item->type == FieldType::AutoInc)
+                row.values.insert(item->name, row.key);
             else
-                row.values.insert(item.name, fromStored(item, statement.value(column++)));
+                row.values.insert(item->name, fromStored(*item, statement.value(column++)));
         }
         result.append(row);
     }
@@ -158,11 +161,10 @@ QList<TableObject::Row> TableObject::query(const QString& where, const QVariantL
 int TableObject::count(const Filter& filter) const
 {
     QSqlQuery statement(m_database);
-    statement.prepare(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(quoteIdentifier(m_tableName), whereClause(filter)));
-    for (const auto& test : filter.tests) {
-        const Field* item = field(test.first);
-        statement.addBindValue(item ? toStored(*item, test.second) : test.second);
-    }
+    statement.prepare(
+        QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(quoteIdentifier(m_tableName), whereClause(filter)));
+    for (const QVariant& value : boundValues(filter))
+        statement.addBindValue(value);
     if (!statement.exec() || !statement.next())
         return 0;
     return statement.value(0).toInt();
@@ -185,33 +187,13 @@ QList<TableObject::Row> TableObject::rows(const Filter& filter, int limit) const
 
 QList<TableObject::Row> TableObject::select(const QStringList& fieldNames, const Filter& filter) const
 {
-    QList<const Field*> wanted;
-    QStringList names{quoteIdentifier(keyField())};
-    for (const QString& name : fieldNames) {
-        const Field* item = field(name);
-        if (!item)
-            continue;
-        wanted.append(item);
-        names.append(quoteIdentifier(item->name));
-    }
-    QSqlQuery statement(m_database);
-    statement.setForwardOnly(true);
-    statement.prepare(QStringLiteral("SELECT %1 FROM %2%3%4")
-                          .arg(names.join(QLatin1String(", ")), quoteIdentifier(m_tableName), whereClause(filter),
-                               orderClause()));
-    for (const QVariant& value : boundValues(filter))
-        statement.addBindValue(value);
-    QList<Row> result;
-    if (!statement.exec())
-        return result;
-    while (statement.next()) {
-        Row row;
-        row.key = statement.value(0).toLongLong();
-        for (int column = 0; column < wanted.size(); ++column)
-            row.values.insert(wanted[column]->name, fromStored(*wanted[column], statement.value(column + 1)));
-        result.append(row);
-    }
-    return result;
+    QList<const Field*> fields;
+    for (const QString& name : fieldNames)
+        if (const Field* item = field(name))
+            fields.append(item);
+    if (fields.isEmpty())
+        return {};
+    return query(whereClause(filter), boundValues(filter), -1, 0, fields);
 }
 
 std::optional<TableObject::Row> TableObject::first(const Filter& filter) const

@@ -17,7 +17,6 @@ struct TableFilter
     TableFilter(QString field, QVariant value) { tests.append({std::move(field), std::move(value)}); }
 };
 
-
 // One table of the profile database as the program sees it: a fixed list of
 // fields under their stored names, an optional key and an optional order.
 // Every statement binds its values; nothing typed by the user is ever part
@@ -77,12 +76,14 @@ public:
     static QDateTime dateTimeFromText(const QString& text);
 
 private:
-    QString selectList() const;
+    QString selectList(const QList<const Field*>& fields) const;
     QString orderClause() const;
     QString whereClause(const Filter& filter) const;
     QVariant toStored(const Field& field, const QVariant& value) const;
     QVariant fromStored(const Field& field, const QVariant& value) const;
-    QList<Row> query(const QString& where, const QVariantList& bound, int limit, int offset = 0) const;
+    // Every field, or only the ones given.
+    QList<Row> query(const QString& where, const QVariantList& bound, int limit, int offset = 0,
+                     QList<const Field*> fields = {}) const;
     QVariantList boundValues(const Filter& filter) const;
 
     QString m_objectName;
