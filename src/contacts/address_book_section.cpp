@@ -119,28 +119,35 @@ void AddressBookSection::BitBtn5Click()
     appendLine(added.names());
 }
 
-void AddressBookSection::BitBtn7Click()
+std::optional<Contact> AddressBookSection::edit(const std::optional<TableObject::Row>& row)
 {
-    const int position = ListBox2->selectedRow();
-    const std::optional<TableObject::Row> row =
-        position < 0 ? std::nullopt : lookup(ListBox2->item(position)->text());
     if (!row) {
         ErrorHandler::report();
-        return;
+        return std::nullopt;
     }
     TForm4 editor(m_box->window());
     m_host.prepareSecondary(editor);
     editor.fill(Contact::fromRow(*row));
     if (ModalWindows::exec(&editor) != QDialog::Accepted)
-        return;
+        return std::nullopt;
     const Contact changed = editor.contact();
     // The lists change only once the row holds the change.
     if (!book().save(row->key, changed)) {
         ErrorHandler::report();
-        return;
+        return std::nullopt;
     }
+    return changed;
+}
+
+void AddressBookSection::BitBtn7Click()
+{
+    const int position = ListBox2->selectedRow();
+    const std::optional<Contact> changed =
+        edit(position < 0 ? std::nullopt : lookup(ListBox2->item(position)->text()));
+    if (!changed)
+        return;
     removeLine(position);
-    appendLine(changed.names());
+    appendLine(changed->names());
 }
 
 void AddressBookSection::BitBtn6Click()

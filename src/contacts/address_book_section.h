@@ -35,6 +35,9 @@ public:
     // After an edit elsewhere: the first line of the old names leaves both
     // lists, and the line of the new names goes to the end of both.
     void replaceLine(const ContactNames& before, const ContactNames& after);
+    // Opens the row in the contact editor and stores what OK confirms; the
+    // changed contact once it is stored. No row is reported as a failure.
+    std::optional<Contact> edit(const std::optional<TableObject::Row>& row);
 
     void BitBtn5Click();
     void BitBtn7Click();

@@ -1,10 +1,8 @@
 #include "search_section.h"
 
 #include "address_book_section.h"
-#include "contact_editor.h"
 #include "contact_search.h"
 #include "error_handler.h"
-#include "modal_windows.h"
 #include "section_host.h"
 #include "tabbed_list_box.h"
 
@@ -17,7 +15,7 @@
 #include <QStyle>
 
 SearchSection::SearchSection(SectionHost& host, QGroupBox* box, AddressBookSection& addressBook)
-    : QObject(box), m_host(host), m_box(box), m_addressBook(addressBook)
+    : QObject(box), m_host(host), m_addressBook(addressBook)
 {
     setObjectName(QStringLiteral("SearchSection"));
     buildCriteria(box);
@@ -139,23 +137,11 @@ void SearchSection::ListBox3DblClick()
     const int position = ListBox3->selectedRow();
     const ContactNames before =
         position < 0 ? ContactNames{} : ContactLine::parseSearchResult(ListBox3->item(position)->text());
-    AddressBook book = m_addressBook.book();
-    const std::optional<TableObject::Row> row = position < 0 ? std::nullopt : book.find(before);
-    if (!row) {
-        ErrorHandler::report();
+    const std::optional<Contact> changed =
+        m_addressBook.edit(position < 0 ? std::nullopt : m_addressBook.book().find(before));
+    if (!changed)
         return;
-    }
-    TForm4 editor(m_box->window());
-    m_host.prepareSecondary(editor);
-    editor.fill(Contact::fromRow(*row));
-    if (ModalWindows::exec(&editor) != QDialog::Accepted)
-        return;
-    const Contact changed = editor.contact();
-    if (!book.save(row->key, changed)) {
-        ErrorHandler::report();
-        return;
-    }
-    m_addressBook.replaceLine(before, changed.names());
+    m_addressBook.replaceLine(before, changed->names());
     delete ListBox3->takeItem(position);
-    ListBox3->addItem(ContactLine::searchResultOf(changed.names()));
+    ListBox3->addItem(ContactLine::searchResultOf(changed->names()));
 }

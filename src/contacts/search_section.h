@@ -51,6 +51,5 @@ private:
     void showStatus(const QString& text);
 
     SectionHost& m_host;
-    QGroupBox* m_box;
     AddressBookSection& m_addressBook;
 };
