@@ -65,7 +65,8 @@ struct Contact
 
 namespace Contacts {
 
-inline constexpr int kNameLength = 30;
+// What the editor and the search admit in a text field.
+inline constexpr int kFieldLength = 30;
 // What the column of the comment holds.
 inline constexpr int kCommentLength = 50;
 

@@ -102,31 +102,31 @@ QGridLayout* TForm4::buildFields()
         return box;
     };
 
-    Edit1 = edit("Edit1", Contacts::kNameLength, QStringLiteral("Name or NickName"));
+    Edit1 = edit("Edit1", Contacts::kFieldLength, QStringLiteral("Name or NickName"));
     addRow(QStringLiteral("Имя или Ник:"), Edit1,
            markButton("Button1", QStringLiteral("-"), &TForm4::Button1Click),
            markButton("Button2", QStringLiteral("?"), &TForm4::Button2Click));
-    Edit2 = edit("Edit2", Contacts::kNameLength, QStringLiteral("Surname or Index"));
+    Edit2 = edit("Edit2", Contacts::kFieldLength, QStringLiteral("Surname or Index"));
     addRow(QStringLiteral("Фамилия или Индекс:"), Edit2,
            markButton("Button3", QStringLiteral("-"), &TForm4::Button3Click),
            markButton("Button4", QStringLiteral("?"), &TForm4::Button4Click));
-    Edit3 = edit("Edit3", Contacts::kNameLength, QStringLiteral("Father"));
+    Edit3 = edit("Edit3", Contacts::kFieldLength, QStringLiteral("Father"));
     addRow(QStringLiteral("Отчество:"), Edit3,
            markButton("Button5", QStringLiteral("-"), &TForm4::Button5Click),
            markButton("Button6", QStringLiteral("?"), &TForm4::Button6Click));
-    Edit4 = edit("Edit4", 30, QStringLiteral("(0-00)00-00-00"));
+    Edit4 = edit("Edit4", Contacts::kFieldLength, QStringLiteral("(0-00)00-00-00"));
     addRow(QStringLiteral("Телефон:"), Edit4,
            markButton("Button7", QStringLiteral("-"), &TForm4::Button7Click),
            markButton("Button8", QStringLiteral("?"), &TForm4::Button8Click));
-    Edit11 = edit("Edit11", 30, QStringLiteral("(0-00)00-00-00"));
+    Edit11 = edit("Edit11", Contacts::kFieldLength, QStringLiteral("(0-00)00-00-00"));
     addRow(QStringLiteral("Телефон2:"), Edit11,
            markButton("Button21", QStringLiteral("-"), &TForm4::Button21Click),
            markButton("Button22", QStringLiteral("?"), &TForm4::Button22Click));
-    Edit5 = edit("Edit5", 30, QStringLiteral("name@example.com"));
+    Edit5 = edit("Edit5", Contacts::kFieldLength, QStringLiteral("name@example.com"));
     addRow(QStringLiteral("E-mail:"), Edit5,
            markButton("Button9", QStringLiteral("-"), &TForm4::Button9Click),
            markButton("Button10", QStringLiteral("?"), &TForm4::Button10Click));
-    Edit6 = edit("Edit6", 30, QStringLiteral("000-000-000"));
+    Edit6 = edit("Edit6", Contacts::kFieldLength, QStringLiteral("000-000-000"));
     addRow(QStringLiteral("ICQ#:"), Edit6,
            markButton("Button11", QStringLiteral("-"), &TForm4::Button11Click),
            markButton("Button12", QStringLiteral("?"), &TForm4::Button12Click));

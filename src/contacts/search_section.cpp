@@ -55,7 +55,7 @@ void SearchSection::buildCriteria(QGroupBox* box)
     const auto edit = [panel](const char* objectName) {
         auto* field = new QLineEdit(panel);
         field->setObjectName(QLatin1String(objectName));
-        field->setMaxLength(30);
+        field->setMaxLength(Contacts::kFieldLength);
         return field;
     };
     // On screen the second telephone stands under the first; the search tests the fields in its own order.
