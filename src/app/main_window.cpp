@@ -2,9 +2,12 @@
 
 #include "about_window.h"
 #include "appearance.h"
+#include "calendar_section.h"
+#include "daily_planner_page.h"
 #include "error_handler.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
+#include "notes_section.h"
 #include "registry_store.h"
 #include "sections.h"
 #include "settings_section.h"
@@ -27,6 +30,10 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     setObjectName(QStringLiteral("TForm1"));
     buildWindow();
     m_settingsSection = new SettingsSection(PageControl1, *this);
+    // Notes, the daily planner and the calendar fill their section boxes.
+    m_notes = new NotesSection(*this, sectionBox(QStringLiteral("Marks")));
+    m_planner = new DailyPlannerPage(*this, sectionBox(QStringLiteral("EveryDay")));
+    m_calendar = new CalendarSection(*this, sectionBox(QStringLiteral("CalendarBox")));
     m_tray = new TrayIcon(this, PopupMenu1, this);
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
@@ -58,11 +65,18 @@ void TForm1::FormCreate()
     // The colour scheme named by Skin; a failure is ignored.
     m_appearance->applyStoredScheme();
 
+    // The notes list takes the stored view style.
+    m_notes->setListViewStyle(m_settings.view);
+
     m_settingsSection->fillBackupPath();
     setStatusMessage(QStringLiteral("Загрузка настроек завершена!"));
 
+    // The notes list, day notes left out.
+    m_notes->fillList();
+
     Timer1->start(kMonitorInterval);
     hide();
+    // The daily planner, built as its section is shown.
     showSection(Sections::kEveryDay);
     m_startupFinished = true;
 }
@@ -86,6 +100,8 @@ void TForm1::runStageOfSettings()
         m_fatal = true;
         return;
     }
+    // The notes view selector takes the stored view.
+    m_notes->selectView(m_settings.view);
     m_settingsSection->fillCheckBoxes();
 }
 
@@ -133,6 +149,18 @@ void TForm1::showSection(int number)
     if (!box)
         return;
     m_boxes.value(box->objectName)->show();
+    runShowingStep(number);
+}
+
+// The sections' own steps, run each time a section is shown.
+void TForm1::runShowingStep(int number)
+{
+    // --- daily planner and calendar ---
+    if (number == Sections::kEveryDay)
+        m_planner->build();
+    else if (number == Sections::kCalendar)
+        m_calendar->showToday();
+    // --- end of daily planner and calendar ---
 }
 
 void TForm1::TreeView1Change(QTreeWidgetItem* item)
