@@ -48,7 +48,10 @@ void useHome(const QString& home)
 class SilentBoxes : public MessageBoxes::Backend
 {
 public:
-    MessageBoxes::Button show(QWidget*, const MessageBoxes::Request&) override { return MessageBoxes::Button::Ok; }
+    MessageBoxes::Button show(QWidget*, const MessageBoxes::Request&) override
+    {
+        return MessageBoxes::Button::Ok;
+    }
     std::optional<QString> inputText(QWidget*, const QString&, const QString&, const QString&) override
     {
         return std::nullopt;
@@ -64,7 +67,8 @@ void fillProfile(const QSqlDatabase& database)
     const QDate today = QDate::currentDate();
     const auto moment = [&](bool onToday) {
         const QDate date = onToday ? today : today.addDays(day(random));
-        return QDateTime(date, QTime(0, 0).addSecs(second(random))).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+        return QDateTime(date, QTime(0, 0).addSecs(second(random)))
+            .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
     };
 
     QSqlDatabase connection = database;
@@ -86,8 +90,9 @@ void fillProfile(const QSqlDatabase& database)
         reminders.exec();
     }
     QSqlQuery tasks(connection);
-    tasks.prepare(QStringLiteral("INSERT INTO \"Задачи\" (\"Название\", \"Комментарий\", \"Дата\", \"Имя файла\", "
-                                 "\"Тип\") VALUES (?, ?, ?, ?, ?)"));
+    tasks.prepare(
+        QStringLiteral("INSERT INTO \"Задачи\" (\"Название\", \"Комментарий\", \"Дата\", \"Имя файла\", "
+                       "\"Тип\") VALUES (?, ?, ?, ?, ?)"));
     for (int i = 0; i < kTasks; ++i) {
         tasks.addBindValue(QStringLiteral("/usr/bin/task-%1").arg(i));
         tasks.addBindValue(QStringLiteral("Комментарий"));
@@ -146,16 +151,18 @@ int main(int argc, char** argv)
 
     auto* list = window.findChild<QListWidget*>(QStringLiteral("ListView1"));
     auto* events = window.findChild<QTreeWidget*>(QStringLiteral("DayEvents"));
-    out << "profile: " << kNotes << " notes, " << kReminders << " reminders, " << kTasks << " tasks" << Qt::endl;
+    out << "profile: " << kNotes << " notes, " << kReminders << " reminders, " << kTasks << " tasks"
+        << Qt::endl;
     out << "main window creation on it (whole start-up): " << creation << " ms" << Qt::endl;
 
     window.showSection(Sections::kEveryDay);
     const double planner = timed([&] { window.plannerPage()->build(); });
-    out << "planner page build (" << events->topLevelItemCount() << " items today): median " << planner << " ms"
-        << Qt::endl;
+    out << "planner page build (" << events->topLevelItemCount() << " items today): median " << planner
+        << " ms" << Qt::endl;
 
     window.showSection(Sections::kNotes);
-    const QStringList styles = {QStringLiteral("large icons"), QStringLiteral("small icons"), QStringLiteral("list")};
+    const QStringList styles = {QStringLiteral("large icons"), QStringLiteral("small icons"),
+                                QStringLiteral("list")};
     double worst = planner;
     for (int style = 0; style < styles.size(); ++style) {
         window.findChild<QComboBox*>(QStringLiteral("ComboBox3"))->setCurrentIndex(style);

@@ -33,7 +33,8 @@ TForm3::TForm3(QWidget* parent) : SkinnedDialog(parent)
     setFixedSize(kClientWidth, kClientHeight);
 
     QFont face;
-    face.setFamilies({QStringLiteral("Century Gothic"), QStringLiteral("URW Gothic"), QStringLiteral("DejaVu Sans")});
+    face.setFamilies(
+        {QStringLiteral("Century Gothic"), QStringLiteral("URW Gothic"), QStringLiteral("DejaVu Sans")});
     face.setPixelSize(16);
     setFont(face);
     QPalette cream = palette();
@@ -51,8 +52,8 @@ void TForm3::buildMenu()
     ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
     layout()->setMenuBar(ActionMainMenuBar1);
 
-    const auto add = [this](QMenu* menu, const QString& text, const char* icon, const char* keys, const char* name,
-                            void (TForm3::*handler)()) {
+    const auto add = [this](QMenu* menu, const QString& text, const char* icon, const char* keys,
+                            const char* name, void (TForm3::*handler)()) {
         QAction* action = menu->addAction(text);
         if (icon)
             action->setIcon(QIcon(QStringLiteral(":/icons/menu/%1.png").arg(QLatin1String(icon))));
@@ -97,7 +98,8 @@ void TForm3::buildControls()
     Image1->setFixedSize(44, 44);
     Image1->setAlignment(Qt::AlignCenter);
 
-    StaticText1 = new QLabel(QStringLiteral("Заметки - текстовые сообщения для записи полезной информации"), this);
+    StaticText1 =
+        new QLabel(QStringLiteral("Заметки - текстовые сообщения для записи полезной информации"), this);
     StaticText1->setObjectName(QStringLiteral("StaticText1"));
     StaticText1->setFrameShape(QFrame::StyledPanel);
     StaticText1->setFrameShadow(QFrame::Sunken);
@@ -107,7 +109,8 @@ void TForm3::buildControls()
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Отмена"), this);
+    BitBtn2 =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Отмена"), this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     for (QPushButton* button : {BitBtn1, BitBtn2})
         button->setMinimumWidth(100);

@@ -28,8 +28,9 @@ const QString kNameExists = QStringLiteral("Заметка с таким име�
 
 template <typename Handler> void onClick(QPushButton* button, NotesSection* section, Handler handler)
 {
-    QObject::connect(button, &QPushButton::clicked, section,
-                     [section, handler] { ErrorHandler::guard([section, handler] { (section->*handler)(); }); });
+    QObject::connect(button, &QPushButton::clicked, section, [section, handler] {
+        ErrorHandler::guard([section, handler] { (section->*handler)(); });
+    });
 }
 
 const QIcon& noteIcon()
@@ -101,7 +102,8 @@ void NotesSection::buildControls(QGroupBox* box)
     Label14->setObjectName(QStringLiteral("Label14"));
     ComboBox3 = new QComboBox(box);
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
-    ComboBox3->addItems({QStringLiteral("Значки"), QStringLiteral("Маленькие значки"), QStringLiteral("Список")});
+    ComboBox3->addItems(
+        {QStringLiteral("Значки"), QStringLiteral("Маленькие значки"), QStringLiteral("Список")});
     ComboBox3->setMinimumContentsLength(16);
     ComboBox3->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ComboBox3->setCurrentIndex(-1);
@@ -313,7 +315,8 @@ void NotesSection::ListView1DblClick()
 
 void NotesSection::BitBtn27Click()
 {
-    if (!MessageBoxes::askYesNo(QStringLiteral("Вопрос"), QStringLiteral("Вы действительно хотите удалить заметку?")))
+    if (!MessageBoxes::askYesNo(QStringLiteral("Вопрос"),
+                                QStringLiteral("Вы действительно хотите удалить заметку?")))
         return;
     QListWidgetItem* item = selectedItem();
     if (!item)

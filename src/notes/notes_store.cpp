@@ -137,8 +137,8 @@ QSet<QDate> NotesStore::dayNoteDates(const QDate& from, const QDate& to) const
     return dates;
 }
 
-bool NotesStore::rewrite(std::optional<qint64> oldKey, const QString& name, const QString& text, qint64* newKey,
-                         QString* error)
+bool NotesStore::rewrite(std::optional<qint64> oldKey, const QString& name, const QString& text,
+                         qint64* newKey, QString* error)
 {
     Transaction transaction(m_table.database());
     if (!transaction.isActive()) {

@@ -97,7 +97,8 @@ void CalendarSection::markDayNotes()
         return;
     // The page shows up to six weeks around the month.
     const QDate first(MonthCalendar1->yearShown(), MonthCalendar1->monthShown(), 1);
-    const QSet<QDate> noted = NotesStore(m_host.database()).dayNoteDates(first.addDays(-7), first.addDays(49));
+    const QSet<QDate> noted =
+        NotesStore(m_host.database()).dayNoteDates(first.addDays(-7), first.addDays(49));
     MonthCalendar1->setDateTextFormat(QDate(), QTextCharFormat());
     QTextCharFormat marked;
     marked.setFontWeight(QFont::Bold);

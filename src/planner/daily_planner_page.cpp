@@ -27,7 +27,8 @@ constexpr int kNameWidth = 485;
 QFont gothic(int pixels, bool bold = false)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("Century Gothic"), QStringLiteral("URW Gothic"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies(
+        {QStringLiteral("Century Gothic"), QStringLiteral("URW Gothic"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
@@ -91,8 +92,9 @@ void DailyPlannerPage::buildControls(QGroupBox* box)
     DayEvents->setSelectionBehavior(QAbstractItemView::SelectRows);
     DayEvents->setIconSize(QSize(20, 20));
     DayEvents->setFont(gothic(14));
-    connect(DayEvents, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item) { ErrorHandler::guard([this, item] { DayEventsDblClick(item); }); });
+    connect(DayEvents, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        ErrorHandler::guard([this, item] { DayEventsDblClick(item); });
+    });
 
     Label33 = new QLabel(QStringLiteral("Заметка:"), box);
     Label33->setObjectName(QStringLiteral("Label33"));

@@ -63,8 +63,8 @@ void DayLeaf::paintEvent(QPaintEvent*)
     large.setBold(true);
     painter.setFont(large);
     painter.setPen(kInk);
-    painter.drawText(QRectF(leaf.left(), leaf.top() + band, leaf.width(), leaf.height() - band), Qt::AlignCenter,
-                     QString::number(m_date.day()));
+    painter.drawText(QRectF(leaf.left(), leaf.top() + band, leaf.width(), leaf.height() - band),
+                     Qt::AlignCenter, QString::number(m_date.day()));
 }
 
 DayEventsList::DayEventsList(QWidget* parent)
@@ -81,5 +81,6 @@ void DayEventsList::paintEvent(QPaintEvent* event)
     QColor muted = palette().color(QPalette::Text);
     muted.setAlpha(130);
     painter.setPen(muted);
-    painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, m_emptyText);
+    painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                     m_emptyText);
 }

