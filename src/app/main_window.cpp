@@ -5,9 +5,12 @@
 #include "birthday_window.h"
 #include "clock.h"
 #include "appearance.h"
+#include "calendar_section.h"
+#include "daily_planner_page.h"
 #include "error_handler.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
+#include "notes_section.h"
 #include "registry_store.h"
 #include "search_section.h"
 #include "sections.h"
@@ -32,6 +35,10 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     setObjectName(QStringLiteral("TForm1"));
     buildWindow();
     m_settingsSection = new SettingsSection(PageControl1, *this);
+    // Notes, the daily planner and the calendar fill their section boxes.
+    m_notes = new NotesSection(*this, sectionBox(QStringLiteral("Marks")));
+    m_planner = new DailyPlannerPage(*this, sectionBox(QStringLiteral("EveryDay")));
+    m_calendar = new CalendarSection(*this, sectionBox(QStringLiteral("CalendarBox")));
     m_tray = new TrayIcon(this, PopupMenu1, this);
     buildContactSections();
     MessageBoxes::setOwner(this);
@@ -66,11 +73,19 @@ void TForm1::FormCreate()
     m_appearance->applyStoredScheme();
     // The address book's list and the mail section's recipients, in the table's order.
     m_addressBook->fillLists();
+
+    // The notes list takes the stored view style.
+    m_notes->setListViewStyle(m_settings.view);
+
     m_settingsSection->fillBackupPath();
     setStatusMessage(QStringLiteral("Загрузка настроек завершена!"));
 
+    // The notes list, day notes left out.
+    m_notes->fillList();
+
     Timer1->start(kMonitorInterval);
     hide();
+    // The daily planner, built as its section is shown.
     showSection(Sections::kEveryDay);
     m_startupFinished = true;
 }
@@ -94,6 +109,8 @@ void TForm1::runStageOfSettings()
         m_fatal = true;
         return;
     }
+    // The notes view selector takes the stored view.
+    m_notes->selectView(m_settings.view);
     m_settingsSection->fillCheckBoxes();
 }
 
@@ -160,6 +177,18 @@ void TForm1::showSection(int number)
     if (!box)
         return;
     m_boxes.value(box->objectName)->show();
+    runShowingStep(number);
+}
+
+// The sections' own steps, run each time a section is shown.
+void TForm1::runShowingStep(int number)
+{
+    // --- daily planner and calendar ---
+    if (number == Sections::kEveryDay)
+        m_planner->build();
+    else if (number == Sections::kCalendar)
+        m_calendar->showToday();
+    // --- end of daily planner and calendar ---
 }
 
 void TForm1::TreeView1Change(QTreeWidgetItem* item)

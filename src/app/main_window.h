@@ -10,6 +10,9 @@
 
 class Appearance;
 class AddressBookSection;
+class CalendarSection;
+class DailyPlannerPage;
+class NotesSection;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -63,6 +66,10 @@ public:
     // Colour schemes and the slide show: the pages "Скины" and "Слайды",
     // readSlidePage() and SlideSetUp() for the settings save.
     Appearance* appearance() const { return m_appearance; }
+    // Notes (section 9), the daily planner (778) and the calendar (777).
+    NotesSection* notesSection() const { return m_notes; }
+    DailyPlannerPage* plannerPage() const { return m_planner; }
+    CalendarSection* calendarSection() const { return m_calendar; }
 
     // Handlers, public so that the timer and menus can be driven by tests too.
     void Timer1Timer();
@@ -107,6 +114,7 @@ private:
     void buildSettingsPages();
     void buildContactSections();
     void runStageOfSettings();
+    void runShowingStep(int number);
     void launchTool(const QString& caption, const QStringList& candidates);
     void hideIntoTray();
 
@@ -122,6 +130,9 @@ private:
     SettingsSection* m_settingsSection = nullptr;
     TrayIcon* m_tray = nullptr;
     Appearance* m_appearance = nullptr;
+    NotesSection* m_notes = nullptr;
+    DailyPlannerPage* m_planner = nullptr;
+    CalendarSection* m_calendar = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;
     bool m_firstTickDone = false;
