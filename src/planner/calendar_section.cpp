@@ -29,9 +29,16 @@ QFont calendarFont()
 
 } // namespace
 
-CalendarSection::CalendarSection(SectionHost& host, QGroupBox* box) : QObject(box), m_host(host)
+CalendarSection::CalendarSection(SectionHost& host, QGroupBox* box) : QObject(box), m_host(host), m_box(box)
 {
     setObjectName(QStringLiteral("CalendarSection"));
+}
+
+// The month calendar is the costliest control of the window: it is made when
+// its section is first shown, not at start-up.
+void CalendarSection::build()
+{
+    QGroupBox* box = m_box;
     MonthCalendar1 = new QCalendarWidget(box);
     MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
     // Russian month and day names whatever the system's language.
@@ -45,6 +52,7 @@ CalendarSection::CalendarSection(SectionHost& host, QGroupBox* box) : QObject(bo
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(10, 10, 10, 10);
     column->addWidget(MonthCalendar1);
+    MonthCalendar1->show();
 
     const auto click = [this] { ErrorHandler::guard([this] { MonthCalendar1Click(); }); };
     connect(MonthCalendar1, &QCalendarWidget::clicked, this, click);
@@ -63,6 +71,8 @@ CalendarSection::CalendarSection(SectionHost& host, QGroupBox* box) : QObject(bo
 
 void CalendarSection::showToday()
 {
+    if (!MonthCalendar1)
+        build();
     const QDate today = Clock::today();
     MonthCalendar1->setSelectedDate(today);
     MonthCalendar1->setCurrentPage(today.year(), today.month());

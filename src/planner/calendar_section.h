@@ -24,8 +24,10 @@ public:
     QCalendarWidget* MonthCalendar1 = nullptr;
 
 private:
+    void build();
     void markDayNotes();
     void captionMonth();
 
     SectionHost& m_host;
+    QGroupBox* m_box;
 };
