@@ -1,14 +1,19 @@
 #include "main_window.h"
 
 #include "about_window.h"
+#include "address_book_section.h"
+#include "birthday_window.h"
+#include "clock.h"
 #include "error_handler.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
 #include "registry_store.h"
+#include "search_section.h"
 #include "sections.h"
 #include "settings_section.h"
 #include "tray_icon.h"
 #include "skinned_dialog.h"
+#include "smart_box.h"
 #include "system_info.h"
 
 #include <QCloseEvent>
@@ -27,6 +32,7 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     buildWindow();
     m_settingsSection = new SettingsSection(PageControl1, *this);
     m_tray = new TrayIcon(this, PopupMenu1, this);
+    buildContactSections();
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
 }
@@ -44,6 +50,11 @@ void TForm1::FormCreate()
     runStageOfSettings();
     if (m_fatal)
         return;
+
+    // Birthdays of the coming week, one window each, before the main window shows.
+    Birthdays::announce(m_database.BookTable, Clock::today());
+    // The address book's list and the mail section's recipients, in the table's order.
+    m_addressBook->fillLists();
 
     m_settingsSection->fillBackupPath();
     setStatusMessage(QStringLiteral("Загрузка настроек завершена!"));
@@ -78,6 +89,10 @@ void TForm1::runStageOfSettings()
 
 void TForm1::FormShow()
 {
+    QString error;
+    if (!Theme->Init(&error))
+        MessageBoxes::errorBox(QStringLiteral("Не удалось прочитать историю тем сообщений:\r\n%1\r\n%2")
+                                   .arg(Theme->historyPath(), error));
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -89,6 +104,21 @@ void TForm1::showEvent(QShowEvent* event)
             move(display->availableGeometry().center() - QPoint(width() / 2, height() / 2));
         ErrorHandler::guard([this] { FormShow(); });
     }
+}
+
+// The address book (section 10), its search (section 11), and the mail
+// section's recipient list and subject box.
+void TForm1::buildContactSections()
+{
+    QGroupBox* mail = sectionBox(QStringLiteral("GroupBox1"));
+    m_addressBook = new AddressBookSection(*this, sectionBox(QStringLiteral("GroupBox2")), mail);
+    m_search = new SearchSection(*this, sectionBox(QStringLiteral("GroupBox4")), *m_addressBook);
+    // The "?" buttons: the help section, until it can open a page by its number.
+    connect(m_addressBook, &AddressBookSection::helpRequested, this, [this] { showSection(Sections::kHelp); });
+    connect(m_search, &SearchSection::helpRequested, this, [this] { showSection(Sections::kHelp); });
+    Theme = new TSmartBox(m_registry, mail);
+    Theme->setObjectName(QStringLiteral("Theme"));
+    Theme->setGeometry(16, 104, 400, 26);
 }
 
 void TForm1::Timer1Timer()
@@ -131,6 +161,8 @@ void TForm1::TreeView1Change(QTreeWidgetItem* item)
 void TForm1::setStatusMessage(const QString& text)
 {
     m_statusPanel->setText(text);
+    // Seen at once, also while a long operation keeps the event loop busy.
+    m_statusPanel->repaint();
 }
 
 QString TForm1::statusMessage() const

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QMainWindow>
 
+class AddressBookSection;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -18,6 +19,8 @@ class QTreeWidgetItem;
 class RegistryStore;
 class SettingsSection;
 class TrayIcon;
+class SearchSection;
+class TSmartBox;
 
 // The organiser's one main window: the section tree on the left, one group
 // box per section on the right, of which one is visible at a time.
@@ -76,6 +79,9 @@ public:
     QTimer* Timer1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QTabWidget* PageControl1 = nullptr;
+    // The mail section's subject box, which remembers earlier subjects.
+    TSmartBox* Theme = nullptr;
+    AddressBookSection* addressBook() const { return m_addressBook; }
 
 signals:
     // Closing the window ends the program.
@@ -95,6 +101,7 @@ private:
     void buildTree();
     void buildSectionBoxes();
     void buildSettingsPages();
+    void buildContactSections();
     void runStageOfSettings();
     void launchTool(const QString& caption, const QStringList& candidates);
     void hideIntoTray();
@@ -104,6 +111,8 @@ private:
     ProfileDatabase m_database;
     QHash<QString, QGroupBox*> m_boxes;
     QLabel* m_statusPanel = nullptr;
+    AddressBookSection* m_addressBook = nullptr;
+    SearchSection* m_search = nullptr;
     int m_currentSection = -1;
     QFont m_mainFont;
     SettingsSection* m_settingsSection = nullptr;

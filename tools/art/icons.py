@@ -635,6 +635,40 @@ def hourglass(c):
                 ow=ow)
 
 
+def cake(c):
+    """Birthday cake with three candles, for the birthday reminder window."""
+    ow = c.ow
+    plate = c.ellipse(2.5, 26.0, 29.5, 30.0)
+    c.paint(plate, rgb("#ECEFF1"), rgb("#B0BEC5"), outline=rgb("#546E7A"), ow=ow)
+    tier = c.rrect(5.0, 17.0, 27.0, 28.0, 2.0)
+    c.shadow(tier)
+    c.paint(tier, rgb("#F8BBD0"), rgb("#EC407A"), outline=rgb("#880E4F"), ow=ow)
+    top = c.rrect(8.0, 11.5, 24.0, 18.5, 1.8)
+    c.paint(top, rgb("#FFF3E0"), rgb("#FFCC80"), outline=rgb("#8D6E63"), ow=ow)
+    # cream drips along the lower tier's edge
+    drips = [(5.0, 17.0), (27.0, 17.0), (27.0, 19.5)]
+    for i in range(7, -1, -1):
+        x = 5.0 + i * 2.75
+        drips.append((x + 1.4, 21.0 if i % 2 else 20.0))
+        drips.append((x, 19.0))
+    c.paint(inter(c.poly(drips), tier), rgb("#FFFFFF"), rgb("#FCE4EC"), outline=False)
+    for x, col in ((11.0, "#4FC3F7"), (16.0, "#FFD54F"), (21.0, "#81C784")):
+        c.paint(c.rrect(x - 0.9, 5.5, x + 0.9, 12.0, 0.5), rgb(col), darken(rgb(col), 0.3),
+                outline=rgb("#37474F"), ow=ow * 0.7)
+        flame = c.poly(bezier((x, 1.2), (x + 2.4, 4.2), (x, 5.4), n=12) +
+                       bezier((x, 5.4), (x - 2.4, 4.2), (x, 1.2), n=12))
+        c.paint(flame, rgb("#FFF59D"), rgb("#FF9800"), outline=rgb("#E65100"), ow=ow * 0.6)
+    for x, y in ((9.0, 24.0), (14.5, 25.0), (20.0, 24.0), (24.5, 25.0)):
+        c.paint(c.circle(x, y, 0.9), rgb("#FFFFFF"), outline=False, opacity=0.9)
+
+
+def birthday_icon(size):
+    c = Canvas(size, grid=32)
+    c.ow = 0.8
+    cake(c)
+    return c.result()
+
+
 def tray_icon(draw, size):
     c = Canvas(size, grid=32)
     # keep outlines about one output pixel regardless of size

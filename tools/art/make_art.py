@@ -149,6 +149,11 @@ def main():
         group += [(name + "_16", imgs[16]), (name + "_32", imgs[32]), (name + "_48", imgs[48])]
     sheet.append(group)
 
+    # birthday reminder picture
+    cake = icons.birthday_icon(64)
+    save_png(cake, os.path.join(ICONS, "birthday.png"))
+    sheet.append([("birthday", cake)])
+
     # slide pictures
     os.makedirs(os.path.join(RES, "Images"), exist_ok=True)
     for name, scene in landscapes.SCENES.items():
