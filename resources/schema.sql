@@ -88,8 +88,15 @@ INSERT INTO "Ключи" ("Ключ", "Заблокировано") VALUES ('', 
 INSERT INTO "Ключи" ("Ключ", "Заблокировано") VALUES ('', 0);
 INSERT INTO "Ключи" ("Ключ", "Заблокировано") VALUES ('', 0);
 
--- Ready-made colour schemes: main font, background, tree font.
-INSERT INTO "Темы" VALUES (NULL, 'Modern', 'DejaVu Sans', 10, 33, 33, 33, 0, 0, 0, 255, 248, 225,
-                           'DejaVu Sans', 10, 62, 39, 35, 0, 0, 0);
-INSERT INTO "Темы" VALUES (NULL, 'Metal', 'DejaVu Sans', 10, 30, 36, 44, 0, 0, 0, 221, 226, 232,
-                           'DejaVu Sans', 10, 20, 40, 70, 1, 0, 0);
+-- Ready-made colour schemes: main font, background, tree font. Dark text on
+-- light backgrounds only, so edit boxes (always white) stay readable too.
+INSERT INTO "Темы" VALUES (NULL, 'Modern', 'Nimbus Sans', 10, 33, 37, 41, 0, 0, 0, 237, 241, 246,
+                           'Nimbus Sans', 10, 22, 58, 110, 0, 0, 0);
+INSERT INTO "Темы" VALUES (NULL, 'Metal', 'DejaVu Sans', 9, 30, 36, 44, 0, 0, 0, 214, 220, 227,
+                           'DejaVu Sans', 9, 20, 40, 70, 1, 0, 0);
+INSERT INTO "Темы" VALUES (NULL, 'Classic', 'P052', 11, 48, 34, 20, 0, 0, 0, 250, 244, 228,
+                           'C059', 9, 110, 42, 20, 0, 0, 0);
+INSERT INTO "Темы" VALUES (NULL, 'Forest', 'DejaVu Serif', 9, 26, 46, 28, 0, 0, 0, 228, 239, 224,
+                           'DejaVu Serif', 9, 30, 84, 44, 0, 0, 0);
+INSERT INTO "Темы" VALUES (NULL, 'Lavender', 'URW Gothic', 10, 48, 36, 66, 0, 0, 0, 238, 234, 246,
+                           'URW Gothic', 10, 84, 52, 120, 0, 0, 0);

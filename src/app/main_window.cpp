@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "about_window.h"
+#include "appearance.h"
 #include "address_book_section.h"
 #include "birthday_window.h"
 #include "clock.h"
@@ -46,13 +47,23 @@ void TForm1::FormCreate()
 {
     m_settings.programFolder = SystemInfo::programFolder();
     m_mainFont = sectionBox(QStringLiteral("GroupBox1"))->font();
+    // Colour schemes and the slide show; applying a scheme changes the main font.
+    m_appearance = new Appearance(*this, this, PageControl1, Image1);
+    connect(m_appearance, &Appearance::mainFontChanged, this, &TForm1::setMainFont);
+    // The settings save takes the slide page's values and sets the show up again.
+    m_settingsSection->readSlidePage = [this](Settings::Record& record) { m_appearance->readSlidePage(record); };
+    m_settingsSection->setUpSlides = [this] { m_appearance->SlideSetUp(); };
 
     runStageOfSettings();
     if (m_fatal)
         return;
 
+    // The corner picture: the season or the slide show.
+    m_appearance->SlideSetUp();
     // Birthdays of the coming week, one window each, before the main window shows.
     Birthdays::announce(m_database.BookTable, Clock::today());
+    // The colour scheme named by Skin; a failure is ignored.
+    m_appearance->applyStoredScheme();
     // The address book's list and the mail section's recipients, in the table's order.
     m_addressBook->fillLists();
 
@@ -215,6 +226,7 @@ void TForm1::prepareSecondary(SkinnedDialog& window)
     window.skin = true;
     window.Font1 = m_mainFont;
     window.FoneColor = palette().color(QPalette::Window);
+    window.Font1Color = palette().color(QPalette::WindowText);
 }
 
 void TForm1::AboutClick()

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 class AddressBookSection;
+class Appearance;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -59,6 +60,9 @@ public:
     void setMainFont(const QFont& font) { m_mainFont = font; }
     // The settings section's pages: 0 general, 1 mail, 2 schemes, 3 slides.
     QWidget* settingsPage(int index) const;
+    // Colour schemes and the slide show: the pages "Скины" and "Слайды",
+    // readSlidePage() and SlideSetUp() for the settings save.
+    Appearance* appearance() const { return m_appearance; }
 
     // Handlers, public so that the timer and menus can be driven by tests too.
     void Timer1Timer();
@@ -117,6 +121,7 @@ private:
     QFont m_mainFont;
     SettingsSection* m_settingsSection = nullptr;
     TrayIcon* m_tray = nullptr;
+    Appearance* m_appearance = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;
     bool m_firstTickDone = false;

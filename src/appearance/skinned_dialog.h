@@ -19,6 +19,8 @@ public:
     bool skin = false;
     QFont Font1;
     QColor FoneColor;
+    // The colour of Font1's text; Qt fonts carry no colour of their own.
+    QColor Font1Color;
 
 protected:
     void showEvent(QShowEvent* event) override;

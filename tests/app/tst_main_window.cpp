@@ -62,7 +62,9 @@ private slots:
 
     void everyTreeNodeShowsExactlyItsOneBox()
     {
-        const QList<QGroupBox*> boxes = m_window->findChildren<QGroupBox*>();
+        // The section boxes; the sections hold group boxes of their own inside.
+        const QList<QGroupBox*> boxes =
+            m_window->centralWidget()->findChildren<QGroupBox*>(QString(), Qt::FindDirectChildrenOnly);
         QCOMPARE(boxes.size(), Sections::boxes().size());
         // Node caption, expected section and group box, written out by hand.
         const QList<std::tuple<QString, int, QString>> expected = {

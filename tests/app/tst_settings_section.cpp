@@ -119,6 +119,28 @@ private slots:
         QCOMPARE(window.statusMessage(), QStringLiteral("Настройка режима запуска выполнена!"));
     }
 
+    void slideValuesAreSavedAndABadIntervalKeepsTheOldOne()
+    {
+        WindowFixture fixture;
+        TForm1& window = *fixture.window;
+        window.showSection(Sections::kSettings);
+        window.PageControl1->setCurrentIndex(3);
+        auto* interval = window.findChild<QLineEdit*>("Edit19");
+        QVERIFY(interval);
+        interval->setText("12");
+        window.findChild<QCheckBox*>("CheckBox4")->setChecked(true);
+        window.markSettingsChanged();
+        window.showSection(Sections::kNotes);
+        QCOMPARE(fixture.registry->readInteger("Software\\Quillarbor\\Slides", "Interval"), 12);
+
+        window.showSection(Sections::kSettings);
+        interval->setText(QStringLiteral("двенадцать"));
+        window.markSettingsChanged();
+        window.showSection(Sections::kNotes);
+        QCOMPARE(fixture.registry->readInteger("Software\\Quillarbor\\Slides", "Interval"), 12);
+        QCOMPARE(window.settings().slideInterval, 12);
+    }
+
     void missingYesNoValueIsRestoredAndTheProfileOpens()
     {
         WindowFixture fixture([](RegistryStore& registry) { registry.deleteValue(kConfig, "HideInTray"); });

@@ -1,0 +1,126 @@
+#include "appearance.h"
+
+#include "error_handler.h"
+#include "profile_database.h"
+#include "scheme_look.h"
+#include "schemes_page.h"
+#include "section_host.h"
+#include "settings.h"
+#include "slide_show.h"
+#include "slides_page.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMouseEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kSettingsSection = 15;
+constexpr const char* kDesignPicture = "river_valley.jpg";
+
+void putOnPage(QWidget* page, QWidget* content)
+{
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+}
+
+} // namespace
+
+Appearance::Appearance(SectionHost& host, QMainWindow* window, QTabWidget* pages, QLabel* picture)
+    : QObject(window), m_host(host), m_window(window), m_pages(pages), m_picture(picture)
+{
+    setObjectName(QStringLiteral("Appearance"));
+    m_current = SchemeLooks::current(window);
+
+    m_schemesPage = new SchemesPage(host, m_current, pages->widget(kSchemesPage));
+    putOnPage(pages->widget(kSchemesPage), m_schemesPage);
+    connect(m_schemesPage, &SchemesPage::applyRequested, this, &Appearance::ApplyScheme);
+    m_slidesPage = new SlidesPage(host, pages->widget(kSlidesPage));
+    putOnPage(pages->widget(kSlidesPage), m_slidesPage);
+    connect(pages, &QTabWidget::currentChanged, this,
+            [this] { ErrorHandler::guard([this] { PageControl1Change(); }); });
+
+    // The slide timer belongs to the main window, as its other timers do.
+    m_slideShow = new SlideShow(window);
+    connect(m_slideShow, &SlideShow::pictureLoaded, picture,
+            [picture](const QImage& image) { picture->setPixmap(QPixmap::fromImage(image)); });
+    // The picture shown until the slide set-up finds one of its own.
+    const QImage design = SlideShow::loadPicture(host.settings().programFolder + QStringLiteral("Images/") +
+                                                 QLatin1String(kDesignPicture));
+    if (!design.isNull())
+        picture->setPixmap(QPixmap::fromImage(design));
+    picture->setCursor(Qt::PointingHandCursor);
+    picture->installEventFilter(this);
+}
+
+void Appearance::apply(const SchemeLook& look)
+{
+    SchemeLooks::apply(m_window, look);
+    m_current = look;
+    emit mainFontChanged(look.mainFont);
+}
+
+void Appearance::applyStoredScheme()
+{
+    try {
+        const SchemeStore store(m_host.database().ColorsTable);
+        if (const std::optional<ColourScheme> scheme = store.firstNamed(m_host.settings().skin))
+            apply(ColourSchemes::lookOf(*scheme, m_current));
+    } catch (...) {
+        // The window keeps the look it has.
+    }
+}
+
+void Appearance::ApplyScheme()
+{
+    apply(m_schemesPage->editorLook());
+}
+
+void Appearance::SlideSetUp()
+{
+    m_slideShow->SlideSetUp(m_host.settings());
+}
+
+void Appearance::readSlidePage(Settings::Record& settings) const
+{
+    m_slidesPage->readInto(settings);
+}
+
+void Appearance::PageControl1Change()
+{
+    switch (m_pages->currentIndex()) {
+    case kSchemesPage:
+        m_schemesPage->fill();
+        break;
+    case kSlidesPage:
+        m_slidesPage->fill(m_host.settings());
+        break;
+    default:
+        break;
+    }
+}
+
+void Appearance::Image1Click()
+{
+    m_host.showSection(kSettingsSection);
+    {
+        const QSignalBlocker quiet(m_pages);
+        m_pages->setCurrentIndex(kSlidesPage);
+    }
+    PageControl1Change();
+}
+
+bool Appearance::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_picture && event->type() == QEvent::MouseButtonRelease) {
+        const auto* click = static_cast<QMouseEvent*>(event);
+        if (click->button() == Qt::LeftButton && m_picture->rect().contains(click->position().toPoint())) {
+            ErrorHandler::guard([this] { Image1Click(); });
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
