@@ -8,6 +8,7 @@
 #include "error_handler.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
+#include "planner.h"
 #include "registry_store.h"
 #include "search_section.h"
 #include "sections.h"
@@ -34,6 +35,13 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     m_settingsSection = new SettingsSection(PageControl1, *this);
     m_tray = new TrayIcon(this, PopupMenu1, this);
     buildContactSections();
+    // Reminders and tasks (sections 6 and 5), the due-item monitor on Timer1
+    // and the kettle timers of the tray menu.
+    m_planner = new Planner(*this, this, sectionBox(QStringLiteral("GroupBox5")),
+                            sectionBox(QStringLiteral("GroupBox6")), Timer1);
+    connect(m_planner, &Planner::helpRequested, this, [this] { showSection(Sections::kHelp); });
+    connect(m_planner, &Planner::trayPictureChanged, m_tray, &TrayIcon::setPicture);
+    connect(m_planner, &Planner::trayPictureReset, m_tray, &TrayIcon::resetPicture);
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
 }
@@ -62,6 +70,8 @@ void TForm1::FormCreate()
     m_appearance->SlideSetUp();
     // Birthdays of the coming week, one window each, before the main window shows.
     Birthdays::announce(m_database.BookTable, Clock::today());
+    // Tasks, then reminders, that fell due while the program was not running.
+    m_planner->startupPass();
     // The colour scheme named by Skin; a failure is ignored.
     m_appearance->applyStoredScheme();
     // The address book's list and the mail section's recipients, in the table's order.
@@ -140,6 +150,8 @@ void TForm1::Timer1Timer()
         if (m_settings.hideInTray)
             hideIntoTray();
     }
+    // The due-item monitor: the earliest task and the earliest reminder.
+    m_planner->monitorTick();
 }
 
 QGroupBox* TForm1::sectionBox(const QString& objectName) const

@@ -13,6 +13,7 @@ class Appearance;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class Planner;
 class QTabWidget;
 class QTimer;
 class QTreeWidget;
@@ -86,6 +87,8 @@ public:
     // The mail section's subject box, which remembers earlier subjects.
     TSmartBox* Theme = nullptr;
     AddressBookSection* addressBook() const { return m_addressBook; }
+    // Reminders, tasks, the due-item monitor and the kettle timers.
+    Planner* planner() const { return m_planner; }
 
 signals:
     // Closing the window ends the program.
@@ -122,6 +125,7 @@ private:
     SettingsSection* m_settingsSection = nullptr;
     TrayIcon* m_tray = nullptr;
     Appearance* m_appearance = nullptr;
+    Planner* m_planner = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;
     bool m_firstTickDone = false;
