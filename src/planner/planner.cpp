@@ -33,6 +33,9 @@ Planner::Planner(SectionHost& host, QWidget* window, QGroupBox* remindersBox, QG
 void Planner::startupPass()
 {
     m_monitor->startupPass();
+    // The database is open now: the grids show what the pass left.
+    m_reminders->refresh();
+    m_tasks->refresh();
 }
 
 void Planner::monitorTick()

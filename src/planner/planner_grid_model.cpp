@@ -143,5 +143,13 @@ bool PlannerGridModel::setData(const QModelIndex& index, const QVariant& value, 
     // Unchanged text is not written: leaving a cell is no edit.
     if (data(index, Qt::EditRole).toString() == value.toString())
         return false;
-    return m_editor(key, m_columns[index.column()].field, value.toString());
+    if (!m_editor(key, m_columns[index.column()].field, value.toString()))
+        return false;
+    // A text keeps the row in its place: its page is read again to show what
+    // was stored. A moment may move the row; the owner reads the grid again.
+    if (!m_columns[index.column()].moment) {
+        m_pages.remove(index.row() / kPageSize);
+        emit dataChanged(index, index);
+    }
+    return true;
 }

@@ -28,15 +28,20 @@ constexpr int kClientHeight = 363;
 class TypedLength : public QValidator
 {
 public:
-    TypedLength(QLineEdit* box, int limit) : QValidator(box), m_box(box), m_limit(limit) {}
+    TypedLength(QLineEdit* box, int limit) : QValidator(box), m_limit(limit)
+    {
+        // The box already holds the new text while it is validated: the
+        // text before the change is remembered here.
+        connect(box, &QLineEdit::textChanged, this, [this](const QString& text) { m_before = text; });
+    }
     State validate(QString& input, int&) const override
     {
-        return input.size() > m_limit && input.size() > m_box->text().size() ? Invalid : Acceptable;
+        return input.size() > m_limit && input.size() > m_before.size() ? Invalid : Acceptable;
     }
 
 private:
-    QLineEdit* m_box;
     int m_limit;
+    QString m_before;
 };
 
 } // namespace

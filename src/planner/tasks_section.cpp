@@ -17,7 +17,6 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <QTimer>
 
 namespace {
 
@@ -77,7 +76,7 @@ bool TasksSection::editCell(qint64 key, const QString& field, const QString& tex
     DueItems items(m_host.database());
     QString error;
     DueItems::Written written = DueItems::Written::Done;
-    if (field == QLatin1String("Дата")) {
+    if (field == QStringLiteral("Дата")) {
         const std::optional<QDateTime> moment = PlannerRules::parseMoment(text);
         if (!moment) {
             MessageBoxes::errorBox(QStringLiteral("«%1» не читается как дата. Введите дату и время так: "
@@ -90,8 +89,13 @@ bool TasksSection::editCell(qint64 key, const QString& field, const QString& tex
         written = items.renameTask(key, text, &error);
     }
     report(written, QStringLiteral("Не удалось сохранить изменения задачи:"), error);
-    // Read again once the grid has closed its editor: the row may have moved.
-    QTimer::singleShot(0, this, [this, key] { changedTo(key); });
+    // A new moment may move the row, and a row that is gone leaves the grid:
+    // read again once the grid has closed its editor.
+    if (field == QStringLiteral("Дата") || written == DueItems::Written::Gone)
+        QMetaObject::invokeMethod(
+            this, [this, key] { changedTo(key); }, Qt::QueuedConnection);
+    else
+        emit changed();
     return written == DueItems::Written::Done;
 }
 
