@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <functional>
 
 namespace {
 
@@ -73,29 +74,37 @@ void TasksSection::report(DueItems::Written written, const QString& failure, con
 
 bool TasksSection::editCell(qint64 key, const QString& field, const QString& text)
 {
+    // Messages wait until the grid has closed its editor: a message box
+    // opened while the cell is being written would take the editor's focus.
+    const auto afterEditor = [this](std::function<void()> step) {
+        QMetaObject::invokeMethod(this, std::move(step), Qt::QueuedConnection);
+    };
     DueItems items(m_host.database());
     QString error;
     DueItems::Written written = DueItems::Written::Done;
-    if (field == QStringLiteral("Дата")) {
-        const std::optional<QDateTime> moment = PlannerRules::parseMoment(text);
-        if (!moment) {
-            MessageBoxes::errorBox(QStringLiteral("«%1» не читается как дата. Введите дату и время так: "
-                                                  "08.03.2026 14:20.")
-                                       .arg(text));
+    const bool moment = field == QStringLiteral("Дата");
+    if (moment) {
+        const std::optional<QDateTime> typed = PlannerRules::parseMoment(text);
+        if (!typed) {
+            afterEditor([text] {
+                MessageBoxes::errorBox(
+                    QStringLiteral("«%1» не читается как дата. Введите дату и время так: 08.03.2026 14:20.")
+                        .arg(text));
+            });
             return false;
         }
-        written = items.redateTask(key, *moment, &error);
+        written = items.redateTask(key, *typed, &error);
     } else {
         written = items.renameTask(key, text, &error);
     }
-    report(written, QStringLiteral("Не удалось сохранить изменения задачи:"), error);
-    // A new moment may move the row, and a row that is gone leaves the grid:
-    // read again once the grid has closed its editor.
-    if (field == QStringLiteral("Дата") || written == DueItems::Written::Gone)
-        QMetaObject::invokeMethod(
-            this, [this, key] { changedTo(key); }, Qt::QueuedConnection);
-    else
-        emit changed();
+    // A new moment may move the row, and a row that is gone leaves the grid.
+    afterEditor([this, key, written, error, moment] {
+        report(written, QStringLiteral("Не удалось сохранить изменения задачи:"), error);
+        if (moment || written == DueItems::Written::Gone)
+            changedTo(key);
+        else
+            emit changed();
+    });
     return written == DueItems::Written::Done;
 }
 

@@ -300,7 +300,10 @@ private slots:
             QVERIFY(editor);
             editor->setText(text);
             QTest::keyClick(editor, Qt::Key_Return);
-            QTest::qWait(20);
+            // The grid writes the cell once the key has been handled, and
+            // the section answers after that.
+            QTRY_VERIFY(!grid->indexWidget(grid->currentIndex()));
+            QTest::qWait(10);
         };
         typeInto(0, QString(70, QLatin1Char('n')));
         QCOMPARE(m_fixture->taskLines(),
@@ -335,6 +338,7 @@ private slots:
         const qint64 other =
             m_fixture->seedTask(QStringLiteral("xterm"), QStringLiteral("xterm"), at(20, 8, 0));
         section->refresh();
+        QCOMPARE(grid->model()->index(0, 0).data().toString(), QStringLiteral("xterm"));
         QVERIFY(m_fixture->database().TasksTable.remove(other));
         typeInto(0, QStringLiteral("kate"));
         QVERIFY(m_fixture->taskLines().isEmpty());
