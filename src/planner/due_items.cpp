@@ -56,19 +56,26 @@ std::optional<DueItems::Task> DueItems::task(qint64 key) const
 
 QList<qint64> DueItems::dueKeys(const TableObject& table, const QDateTime& now) const
 {
-    // Stored moments are ISO text, so text order is time order; a row
-    // without a moment counts as due.
-    QSqlQuery statement(table.database());
-    statement.setForwardOnly(true);
-    statement.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 IS NULL OR %3 <= ? ORDER BY %3, %1")
-                          .arg(quoteIdentifier(table.keyField()), quoteIdentifier(table.tableName()),
-                               quoteIdentifier(kDate)));
-    statement.addBindValue(TableObject::dateTimeToText(now));
+    // Two reads along the index on the moment: the rows without a moment,
+    // which count as due and sort first, then those up to now. Stored moments
+    // are ISO text, so text order is time order.
+    const QString key = quoteIdentifier(table.keyField());
+    const QString date = quoteIdentifier(kDate);
+    const QString from = quoteIdentifier(table.tableName());
     QList<qint64> keys;
-    if (!statement.exec())
-        return keys;
-    while (statement.next())
-        keys.append(statement.value(0).toLongLong());
+    for (const bool undated : {true, false}) {
+        QSqlQuery statement(table.database());
+        statement.setForwardOnly(true);
+        statement.prepare(
+            undated ? QStringLiteral("SELECT %1 FROM %2 WHERE %3 IS NULL ORDER BY %1").arg(key, from, date)
+                    : QStringLiteral("SELECT %1 FROM %2 WHERE %3 <= ? ORDER BY %3, %1").arg(key, from, date));
+        if (!undated)
+            statement.addBindValue(TableObject::dateTimeToText(now));
+        if (!statement.exec())
+            continue;
+        while (statement.next())
+            keys.append(statement.value(0).toLongLong());
+    }
     return keys;
 }
 
