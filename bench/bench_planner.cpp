@@ -27,7 +27,8 @@ bool fill(ProfileDatabase& database, int count, const QDateTime& from)
     QSqlQuery reminder(database.BigBd());
     reminder.prepare(QStringLiteral("INSERT INTO \"Напоминания\" (\"Текст\", \"Дата\") VALUES (?, ?)"));
     QSqlQuery task(database.BigBd());
-    task.prepare(QStringLiteral("INSERT INTO \"Задачи\" (\"Название\", \"Имя файла\", \"Дата\") VALUES (?, ?, ?)"));
+    task.prepare(
+        QStringLiteral("INSERT INTO \"Задачи\" (\"Название\", \"Имя файла\", \"Дата\") VALUES (?, ?, ?)"));
     for (int i = 0; i < count; ++i) {
         // Spread over years ahead, not in key order.
         const QDateTime moment = from.addSecs(qint64((i * 7919LL) % count) * 600);
@@ -59,8 +60,7 @@ struct Figures
     double worst;
 };
 
-template <typename Body>
-Figures measure(int rounds, Body body)
+template <typename Body> Figures measure(int rounds, Body body)
 {
     std::vector<double> micros;
     micros.reserve(rounds);
@@ -102,9 +102,10 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("%d reminders and %d tasks written in %lld ms\n", count, count, filling.elapsed());
-    std::printf("first row plan: %s\n",
-                qPrintable(plan(database, QStringLiteral("SELECT \"Key\", \"Текст\", \"Дата\" FROM \"Напоминания\" "
-                                                         "ORDER BY \"Дата\", \"Key\" LIMIT 1"))));
+    std::printf(
+        "first row plan: %s\n",
+        qPrintable(plan(database, QStringLiteral("SELECT \"Key\", \"Текст\", \"Дата\" FROM \"Напоминания\" "
+                                                 "ORDER BY \"Дата\", \"Key\" LIMIT 1"))));
 
     QTimer monitorTimer;
     monitorTimer.setInterval(3000);
@@ -116,13 +117,14 @@ int main(int argc, char** argv)
     for (int i = 0; i < 200; ++i)
         monitor.tick();
     const Figures tick = measure(20000, [&] { monitor.tick(); });
-    std::printf("one tick, nothing due:      median %.1f us, mean %.1f us, worst %.1f us\n", tick.median, tick.mean,
-                tick.worst);
+    std::printf("one tick, nothing due:      median %.1f us, mean %.1f us, worst %.1f us\n", tick.median,
+                tick.mean, tick.worst);
     const Figures pass = measure(20, [&] { monitor.startupPass(); });
     std::printf("start-up pass, nothing due: median %.1f us, worst %.1f us\n", pass.median, pass.worst);
 
-    PlannerGridModel grid(database.EventsTable, {{QStringLiteral("Текст"), QStringLiteral("Текст")},
-                                                 {QStringLiteral("Дата"), QStringLiteral("Дата"), false, true}});
+    PlannerGridModel grid(database.EventsTable,
+                          {{QStringLiteral("Текст"), QStringLiteral("Текст")},
+                           {QStringLiteral("Дата"), QStringLiteral("Дата"), false, true}});
     const Figures page = measure(20, [&] {
         grid.refresh();
         grid.index(0, 0).data();

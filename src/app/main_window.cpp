@@ -237,8 +237,10 @@ void TForm1::prepareSecondary(SkinnedDialog& window)
 {
     window.skin = true;
     window.Font1 = m_mainFont;
-    window.FoneColor = palette().color(QPalette::Window);
-    window.Font1Color = palette().color(QPalette::WindowText);
+    // The active colours: while the window is still disabled at start-up its
+    // current ones are the greyed-out ones.
+    window.FoneColor = palette().color(QPalette::Active, QPalette::Window);
+    window.Font1Color = palette().color(QPalette::Active, QPalette::WindowText);
 }
 
 void TForm1::AboutClick()

@@ -59,7 +59,7 @@ TForm9::TForm9(QWidget* parent) : SkinnedDialog(parent)
     StaticText1->setObjectName(QStringLiteral("StaticText1"));
     StaticText1->setFrameShape(QFrame::StyledPanel);
     StaticText1->setMargin(3);
-    QFont small = StaticText1->font();
+    QFont small;
     small.setPixelSize(12);
     StaticText1->setFont(small);
 

@@ -58,7 +58,8 @@ TForm7::TForm7(QWidget* parent) : SkinnedDialog(parent, Policy::Always)
 
     StaticText1 = new QLabel(QStringLiteral("В назначенное время прорамма выполнит задачу. "), this);
     StaticText1->setObjectName(QStringLiteral("StaticText1"));
-    QFont heading = StaticText1->font();
+    // Bold, of whatever family the window gets.
+    QFont heading;
     heading.setBold(true);
     StaticText1->setFont(heading);
 

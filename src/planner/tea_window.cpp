@@ -33,8 +33,10 @@ TTeaForm::TTeaForm(QWidget* parent) : SkinnedDialog(parent)
     StaticText1->setObjectName(QStringLiteral("StaticText1"));
     StaticText1->setFrameShape(QFrame::StyledPanel);
     StaticText1->setWordWrap(true);
-    StaticText1->setMargin(4);
-    QFont smaller = StaticText1->font();
+    StaticText1->setMargin(6);
+    StaticText1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Smaller than the window's font, of whatever family the window gets.
+    QFont smaller;
     smaller.setPixelSize(14);
     StaticText1->setFont(smaller);
 
@@ -62,8 +64,9 @@ TTeaForm::TTeaForm(QWidget* parent) : SkinnedDialog(parent)
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(14, 10, 14, 10);
     grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(10);
     grid->addWidget(Image1, 0, 0, 2, 1, Qt::AlignTop);
-    grid->addWidget(StaticText1, 0, 1);
+    grid->addWidget(StaticText1, 0, 1, Qt::AlignTop);
     auto* row = new QHBoxLayout;
     row->setSpacing(4);
     row->addWidget(Label1);
@@ -77,6 +80,7 @@ TTeaForm::TTeaForm(QWidget* parent) : SkinnedDialog(parent)
     row->addWidget(BitBtn2);
     grid->addLayout(row, 1, 1);
     grid->setColumnStretch(1, 1);
+    grid->setRowStretch(2, 1);
 }
 
 void TTeaForm::BitBtn1Click()

@@ -190,6 +190,11 @@ private slots:
             m_seams->modals.scripts.enqueue([&, putOff](QDialog* window) {
                 order.append(qobject_cast<TForm9*>(window)->Event->text());
                 QVERIFY(windowHidden());
+                // The main window is still disabled: the pop-up takes its
+                // colours, not its greyed-out ones.
+                QVERIFY(!window->parentWidget()->isEnabled());
+                QCOMPARE(window->palette().color(QPalette::Active, QPalette::ButtonText),
+                         window->parentWidget()->palette().color(QPalette::Active, QPalette::WindowText));
                 auto* popup = qobject_cast<TForm9*>(window);
                 (putOff ? popup->Button1 : popup->Button2)->click();
             });
