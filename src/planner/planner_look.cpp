@@ -35,7 +35,6 @@ QDateEdit* datePicker(const char* objectName, QWidget* parent)
     picker->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
     picker->setDisplayFormat(QStringLiteral("d MMMM yyyy 'г.'"));
     picker->setCalendarPopup(true);
-    picker->setMinimumWidth(190);
     return picker;
 }
 
@@ -71,7 +70,6 @@ QPushButton* okButton(QWidget* parent)
                                    QStringLiteral("OK"), parent);
     button->setObjectName(QStringLiteral("BitBtn1"));
     button->setDefault(true);
-    button->setMinimumWidth(110);
     return button;
 }
 
@@ -81,7 +79,6 @@ QPushButton* cancelButton(QWidget* parent)
                                    QStringLiteral("Отмена"), parent);
     button->setObjectName(QStringLiteral("BitBtn2"));
     button->setAutoDefault(false);
-    button->setMinimumWidth(110);
     return button;
 }
 

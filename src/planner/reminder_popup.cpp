@@ -18,7 +18,7 @@ constexpr int kClientWidth = 432;
 constexpr int kClientHeight = 210;
 } // namespace
 
-TForm9::TForm9(QWidget* parent) : SkinnedDialog(parent)
+TForm9::TForm9(QWidget* parent) : PlannerWindow(QSize(kClientWidth, kClientHeight), parent)
 {
     setObjectName(QStringLiteral("TForm9"));
     setWindowTitle(QStringLiteral("Напоминание"));
@@ -27,7 +27,6 @@ TForm9::TForm9(QWidget* parent) : SkinnedDialog(parent)
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setFont(PlannerLook::gothic(20));
     PlannerLook::cream(this);
-    setFixedSize(kClientWidth, kClientHeight);
 
     Label1 = new QLabel(QStringLiteral("Сегодня: "), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -68,8 +67,6 @@ TForm9::TForm9(QWidget* parent) : SkinnedDialog(parent)
     Button2 = new QPushButton(QStringLiteral("Отменить"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setDefault(true);
-    for (QPushButton* button : {Button1, Button2})
-        button->setMinimumWidth(120);
     connect(Button1, &QPushButton::clicked, this, [this] { done(kPostpone); });
     connect(Button2, &QPushButton::clicked, this, [this] { done(kDismiss); });
 

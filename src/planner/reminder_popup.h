@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skinned_dialog.h"
+#include "planner_window.h"
 
 class QLabel;
 class QPushButton;
@@ -9,7 +9,7 @@ class QPushButton;
 // Creating it plays the signal sound to its end. The result says what the
 // user chose: kDismiss for "Отменить", kPostpone for "Отложить" and for
 // the close box.
-class TForm9 : public SkinnedDialog
+class TForm9 : public PlannerWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm9)

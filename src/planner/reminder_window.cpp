@@ -19,7 +19,8 @@ constexpr int kClientWidth = 561;
 constexpr int kClientHeight = 148;
 } // namespace
 
-TForm5::TForm5(const RegistryStore& registry, QWidget* parent) : SkinnedDialog(parent)
+TForm5::TForm5(const RegistryStore& registry, QWidget* parent)
+    : PlannerWindow(QSize(kClientWidth, kClientHeight), parent)
 {
     setObjectName(QStringLiteral("TForm5"));
     setWindowTitle(QStringLiteral("Добавить напоминание"));
@@ -27,7 +28,6 @@ TForm5::TForm5(const RegistryStore& registry, QWidget* parent) : SkinnedDialog(p
                    Qt::WindowCloseButtonHint);
     setFont(PlannerLook::gothic(15));
     PlannerLook::cream(this);
-    setFixedSize(kClientWidth, kClientHeight);
 
     Label1 = new QLabel(QStringLiteral("Событие:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -115,7 +115,7 @@ void TForm5::Edit2Change()
 
 void TForm5::showEvent(QShowEvent* event)
 {
-    SkinnedDialog::showEvent(event);
+    PlannerWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
         ErrorHandler::guard([this] { FormShow(); });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skinned_dialog.h"
+#include "planner_window.h"
 
 #include <QDateTime>
 
@@ -14,7 +14,7 @@ class UpDown;
 
 // The reminder window, for adding and for changing a reminder alike: the
 // text with its history, the day, the hour and the minute.
-class TForm5 : public SkinnedDialog
+class TForm5 : public PlannerWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm5)

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QValidator>
 
@@ -46,7 +47,7 @@ private:
 
 } // namespace
 
-TForm7::TForm7(QWidget* parent) : SkinnedDialog(parent, Policy::Always)
+TForm7::TForm7(QWidget* parent) : PlannerWindow(QSize(kClientWidth, kClientHeight), parent, Policy::Always)
 {
     setObjectName(QStringLiteral("TForm7"));
     setWindowTitle(QStringLiteral("Добавить задачу Windows"));
@@ -54,7 +55,6 @@ TForm7::TForm7(QWidget* parent) : SkinnedDialog(parent, Policy::Always)
                    Qt::WindowCloseButtonHint);
     setFont(PlannerLook::gothic(15));
     PlannerLook::cream(this);
-    setFixedSize(kClientWidth, kClientHeight);
 
     StaticText1 = new QLabel(QStringLiteral("В назначенное время прорамма выполнит задачу. "), this);
     StaticText1->setObjectName(QStringLiteral("StaticText1"));
@@ -80,11 +80,11 @@ TForm7::TForm7(QWidget* parent) : SkinnedDialog(parent, Policy::Always)
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setValidator(new TypedLength(Edit1, PlannerRules::kTypedCommandLength));
     Edit1->setEnabled(false);
-    Button1 = new QPushButton(QStringLiteral("..."), this);
+    // A small button as wide as its text, in any font.
+    Button1 = new QToolButton(this);
+    Button1->setText(QStringLiteral("..."));
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
-    Button1->setFixedWidth(36);
-    connect(Button1, &QPushButton::clicked, this,
+    connect(Button1, &QToolButton::clicked, this,
             [this] { ErrorHandler::guard([this] { Button1Click(); }); });
 
     Image1 = new QLabel(this);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skinned_dialog.h"
+#include "planner_window.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -10,12 +10,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QToolButton;
 class UpDown;
 
 // The task window, for creating and for changing a task: one of three
 // ready-made commands or a command of the user's own, the day, the hour
 // and the minute.
-class TForm7 : public SkinnedDialog
+class TForm7 : public PlannerWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm7)
@@ -47,7 +48,7 @@ public:
     QRadioButton* RadioButton3 = nullptr;
     QRadioButton* RadioButton4 = nullptr;
     QLineEdit* Edit1 = nullptr;
-    QPushButton* Button1 = nullptr;
+    QToolButton* Button1 = nullptr;
     QDateEdit* DateTimePicker1 = nullptr;
     QLineEdit* Edit2 = nullptr;
     UpDown* UpDown1 = nullptr;

@@ -19,7 +19,7 @@ constexpr int kWidth = 520;
 constexpr int kHeight = 165;
 } // namespace
 
-TTeaForm::TTeaForm(QWidget* parent) : SkinnedDialog(parent)
+TTeaForm::TTeaForm(QWidget* parent) : PlannerWindow(QSize(kWidth, kHeight), parent)
 {
     setObjectName(QStringLiteral("TTeaForm"));
     setWindowTitle(QStringLiteral("Поставить чайник"));
@@ -27,7 +27,6 @@ TTeaForm::TTeaForm(QWidget* parent) : SkinnedDialog(parent)
                    Qt::WindowCloseButtonHint);
     setFont(PlannerLook::gothic(20));
     PlannerLook::cream(this);
-    setFixedSize(kWidth, kHeight);
 
     StaticText1 = new QLabel(kKettleText, this);
     StaticText1->setObjectName(QStringLiteral("StaticText1"));

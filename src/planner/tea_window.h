@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skinned_dialog.h"
+#include "planner_window.h"
 
 class QLabel;
 class QLineEdit;
@@ -8,7 +8,7 @@ class QPushButton;
 class UpDown;
 
 // Asks for the minutes of the kettle timer or of the countdown.
-class TTeaForm : public SkinnedDialog
+class TTeaForm : public PlannerWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TTeaForm)

@@ -3,6 +3,7 @@
 #include "slides_page.h"
 #include "smart_box.h"
 #include "task_window.h"
+#include "tea_window.h"
 #include "test_main.h"
 
 #include <QDateEdit>
@@ -344,6 +345,35 @@ private slots:
         QVERIFY(m_fixture->taskLines().isEmpty());
         QVERIFY(m_seams->boxes.texts().last().startsWith(TasksSection::kGoneMessage));
         QVERIFY(key != other);
+    }
+
+    // A scheme with a large font: every window makes room, no caption is cut.
+    void windowsMakeRoomForALargeFont()
+    {
+        m_fixture->start();
+        RegistryStore registry(RegistryStore::defaultPath());
+        TForm5 reminder(registry);
+        TForm7 task;
+        TForm9 popup;
+        TTeaForm kettle;
+        for (SkinnedDialog* window : QList<SkinnedDialog*>{&reminder, &task, &popup, &kettle}) {
+            m_fixture->window->prepareSecondary(*window);
+            window->Font1.setPixelSize(24);
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            QVERIFY(window->width() >= 400);
+            const QList<QWidget*> parts = window->findChildren<QWidget*>();
+            for (QWidget* part : parts) {
+                auto* label = qobject_cast<QLabel*>(part);
+                auto* button = qobject_cast<QAbstractButton*>(part);
+                // Arrow buttons carry no text.
+                if ((label && !label->wordWrap()) || (button && !button->text().isEmpty()) ||
+                    qobject_cast<QDateEdit*>(part))
+                    QVERIFY2(part->width() >= part->sizeHint().width(),
+                             qPrintable(window->objectName() + QLatin1Char('.') + part->objectName()));
+            }
+            window->close();
+        }
     }
 
 private:
