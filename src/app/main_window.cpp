@@ -8,7 +8,7 @@
 #include "error_handler.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
-#include "planner.h"
+#include "schedule.h"
 #include "registry_store.h"
 #include "search_section.h"
 #include "sections.h"
@@ -37,11 +37,11 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     buildContactSections();
     // Reminders and tasks (sections 6 and 5), the due-item monitor on Timer1
     // and the kettle timers of the tray menu.
-    m_planner = new Planner(*this, this, sectionBox(QStringLiteral("GroupBox5")),
+    m_schedule = new Schedule(*this, this, sectionBox(QStringLiteral("GroupBox5")),
                             sectionBox(QStringLiteral("GroupBox6")), Timer1);
-    connect(m_planner, &Planner::helpRequested, this, [this] { showSection(Sections::kHelp); });
-    connect(m_planner, &Planner::trayPictureChanged, m_tray, &TrayIcon::setPicture);
-    connect(m_planner, &Planner::trayPictureReset, m_tray, &TrayIcon::resetPicture);
+    connect(m_schedule, &Schedule::helpRequested, this, [this] { showSection(Sections::kHelp); });
+    connect(m_schedule, &Schedule::trayPictureChanged, m_tray, &TrayIcon::setPicture);
+    connect(m_schedule, &Schedule::trayPictureReset, m_tray, &TrayIcon::resetPicture);
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
 }
@@ -71,7 +71,7 @@ void TForm1::FormCreate()
     // Birthdays of the coming week, one window each, before the main window shows.
     Birthdays::announce(m_database.BookTable, Clock::today());
     // Tasks, then reminders, that fell due while the program was not running.
-    m_planner->startupPass();
+    m_schedule->startupPass();
     // The colour scheme named by Skin; a failure is ignored.
     m_appearance->applyStoredScheme();
     // The address book's list and the mail section's recipients, in the table's order.
@@ -151,7 +151,7 @@ void TForm1::Timer1Timer()
             hideIntoTray();
     }
     // The due-item monitor: the earliest task and the earliest reminder.
-    m_planner->monitorTick();
+    m_schedule->monitorTick();
 }
 
 QGroupBox* TForm1::sectionBox(const QString& objectName) const

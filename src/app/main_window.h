@@ -13,7 +13,7 @@ class Appearance;
 class QLabel;
 class QMenu;
 class QMenuBar;
-class Planner;
+class Schedule;
 class QTabWidget;
 class QTimer;
 class QTreeWidget;
@@ -88,7 +88,7 @@ public:
     TSmartBox* Theme = nullptr;
     AddressBookSection* addressBook() const { return m_addressBook; }
     // Reminders, tasks, the due-item monitor and the kettle timers.
-    Planner* planner() const { return m_planner; }
+    Schedule* schedule() const { return m_schedule; }
 
 signals:
     // Closing the window ends the program.
@@ -125,7 +125,7 @@ private:
     SettingsSection* m_settingsSection = nullptr;
     TrayIcon* m_tray = nullptr;
     Appearance* m_appearance = nullptr;
-    Planner* m_planner = nullptr;
+    Schedule* m_schedule = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;
     bool m_firstTickDone = false;

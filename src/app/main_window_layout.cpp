@@ -5,7 +5,7 @@
 #include "error_handler.h"
 #include "kettle_timers.h"
 #include "message_boxes.h"
-#include "planner.h"
+#include "schedule.h"
 #include "sections.h"
 #include "shell.h"
 #include "tray_icon.h"
@@ -194,11 +194,11 @@ void TForm1::buildQuickLaunchMenu()
     QAction* countdown = PopupMenu1->addAction(QStringLiteral("Таймер..."));
     countdown->setObjectName(QStringLiteral("CountdownAction"));
     connect(countdown, &QAction::triggered, this,
-            [this] { ErrorHandler::guard([this] { m_planner->timers()->N103Click(); }); });
+            [this] { ErrorHandler::guard([this] { m_schedule->timers()->N103Click(); }); });
     QAction* kettle = PopupMenu1->addAction(QStringLiteral("Поставить чайник..."));
     kettle->setObjectName(QStringLiteral("KettleAction"));
     connect(kettle, &QAction::triggered, this,
-            [this] { ErrorHandler::guard([this] { m_planner->timers()->N100Click(); }); });
+            [this] { ErrorHandler::guard([this] { m_schedule->timers()->N100Click(); }); });
     connect(PopupMenu1->addAction(QStringLiteral("О &программе...")), &QAction::triggered, this,
             [this] { ErrorHandler::guard([this] { AboutClick(); }); });
     connect(PopupMenu1->addAction(QStringLiteral("&Выход")), &QAction::triggered, this, &QWidget::close);

@@ -2,11 +2,11 @@
 
 #include "due_items.h"
 #include "main_window.h"
-#include "planner.h"
 #include "profile_database.h"
 #include "registry_store.h"
 #include "reminder_popup.h"
 #include "reminders_section.h"
+#include "schedule.h"
 #include "scripted_seams.h"
 #include "settings.h"
 #include "system_info.h"
@@ -70,8 +70,8 @@ public:
 
     ProfileDatabase& database() const { return window->database(); }
     DueItems items() const { return DueItems(window->database()); }
-    RemindersSection* reminders() const { return window->planner()->reminders(); }
-    TasksSection* tasks() const { return window->planner()->tasks(); }
+    RemindersSection* reminders() const { return window->schedule()->reminders(); }
+    TasksSection* tasks() const { return window->schedule()->tasks(); }
     QTimer* Timer1() const { return window->Timer1; }
 
     // The rows as "text | moment", in the table's order.

@@ -39,7 +39,7 @@ private slots:
     // picture in the tray until the pop-up is closed.
     void theKettleRingsOnceAfterFiveMinutes()
     {
-        KettleTimers* timers = m_fixture->window->planner()->timers();
+        KettleTimers* timers = m_fixture->window->schedule()->timers();
         QTimer* TeaTimer = m_fixture->window->findChild<QTimer*>(QStringLiteral("TeaTimer"));
         QCOMPARE(TeaTimer, timers->TeaTimer);
         QVERIFY(!TeaTimer->isActive());
@@ -80,7 +80,7 @@ private slots:
     // The countdown replaces a running kettle: its message, its picture and its interval.
     void aCountdownReplacesTheKettle()
     {
-        KettleTimers* timers = m_fixture->window->planner()->timers();
+        KettleTimers* timers = m_fixture->window->schedule()->timers();
         m_seams->modals.scripts.enqueue(
             [](QDialog* window) { qobject_cast<TTeaForm*>(window)->BitBtn1->click(); });
         timers->N100Click();
@@ -106,7 +106,7 @@ private slots:
     // refused with a word and changes nothing.
     void minutesThatGiveNoAlarm()
     {
-        KettleTimers* timers = m_fixture->window->planner()->timers();
+        KettleTimers* timers = m_fixture->window->schedule()->timers();
         const auto minutes = [this](const QString& typed, bool cancelAfter = false) {
             m_seams->modals.scripts.enqueue([typed, cancelAfter](QDialog* window) {
                 auto* form = qobject_cast<TTeaForm*>(window);
@@ -161,7 +161,7 @@ private slots:
     // closes on its own.
     void twoPopUpsCloseIndependently()
     {
-        KettleTimers* timers = m_fixture->window->planner()->timers();
+        KettleTimers* timers = m_fixture->window->schedule()->timers();
         m_seams->modals.scripts.enqueue(
             [](QDialog* window) { qobject_cast<TTeaForm*>(window)->BitBtn1->click(); });
         timers->N100Click();

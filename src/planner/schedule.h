@@ -14,17 +14,17 @@ class RemindersSection;
 class SectionHost;
 class TasksSection;
 
-// The planner as the main window holds it: the reminders and tasks
+// The schedule as the main window holds it: the reminders and tasks
 // sections, the due-item monitor on the window's monitor timer, and the
 // kettle and countdown timers of the tray menu.
-class Planner : public QObject
+class Schedule : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Planner)
+    Q_DISABLE_COPY_MOVE(Schedule)
 
 public:
-    Planner(SectionHost& host, QWidget* window, QGroupBox* remindersBox, QGroupBox* tasksBox,
-            QTimer* monitorTimer);
+    Schedule(SectionHost& host, QWidget* window, QGroupBox* remindersBox, QGroupBox* tasksBox,
+             QTimer* monitorTimer);
 
     // At start-up, before the window shows: overdue tasks, then overdue reminders.
     void startupPass();
@@ -39,6 +39,8 @@ public:
 
 signals:
     void helpRequested(int page);
+    // Reminders or tasks were added, changed or deleted, here or by the monitor.
+    void changed();
     void trayPictureChanged(const QIcon& picture);
     void trayPictureReset();
 

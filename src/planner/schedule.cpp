@@ -1,4 +1,4 @@
-#include "planner.h"
+#include "schedule.h"
 
 #include "due_item_monitor.h"
 #include "kettle_timers.h"
@@ -9,11 +9,11 @@
 
 #include <QGroupBox>
 
-Planner::Planner(SectionHost& host, QWidget* window, QGroupBox* remindersBox, QGroupBox* tasksBox,
-                 QTimer* monitorTimer)
+Schedule::Schedule(SectionHost& host, QWidget* window, QGroupBox* remindersBox, QGroupBox* tasksBox,
+                   QTimer* monitorTimer)
     : QObject(window), m_switch(monitorTimer)
 {
-    setObjectName(QStringLiteral("Planner"));
+    setObjectName(QStringLiteral("Schedule"));
     const auto prepare = [&host](SkinnedDialog& dialog) { host.prepareSecondary(dialog); };
     m_reminders = new RemindersSection(host, remindersBox, m_switch);
     m_tasks = new TasksSection(host, tasksBox, m_switch);
@@ -22,15 +22,17 @@ Planner::Planner(SectionHost& host, QWidget* window, QGroupBox* remindersBox, QG
 
     for (GridSection* section :
          {static_cast<GridSection*>(m_reminders), static_cast<GridSection*>(m_tasks)}) {
-        connect(section, &GridSection::helpRequested, this, &Planner::helpRequested);
+        connect(section, &GridSection::helpRequested, this, &Schedule::helpRequested);
+        connect(section, &GridSection::changed, this, &Schedule::changed);
         // What the monitor deleted or put off leaves the grids at once.
         connect(m_monitor, &DueItemMonitor::changed, section, &GridSection::refresh);
     }
-    connect(m_timers, &KettleTimers::trayPictureChanged, this, &Planner::trayPictureChanged);
-    connect(m_timers, &KettleTimers::trayPictureReset, this, &Planner::trayPictureReset);
+    connect(m_monitor, &DueItemMonitor::changed, this, &Schedule::changed);
+    connect(m_timers, &KettleTimers::trayPictureChanged, this, &Schedule::trayPictureChanged);
+    connect(m_timers, &KettleTimers::trayPictureReset, this, &Schedule::trayPictureReset);
 }
 
-void Planner::startupPass()
+void Schedule::startupPass()
 {
     m_monitor->startupPass();
     // The database is open now: the grids show what the pass left.
@@ -38,7 +40,7 @@ void Planner::startupPass()
     m_tasks->refresh();
 }
 
-void Planner::monitorTick()
+void Schedule::monitorTick()
 {
     m_monitor->tick();
 }
