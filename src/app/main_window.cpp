@@ -2,23 +2,26 @@
 
 #include "about_window.h"
 #include "address_book_section.h"
-#include "birthday_window.h"
-#include "clock.h"
 #include "appearance.h"
+#include "birthday_window.h"
 #include "calendar_section.h"
+#include "clock.h"
 #include "daily_planner_page.h"
 #include "error_handler.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
 #include "notes_section.h"
 #include "registry_store.h"
+#include "reminders_section.h"
+#include "schedule.h"
 #include "search_section.h"
 #include "sections.h"
 #include "settings_section.h"
-#include "tray_icon.h"
 #include "skinned_dialog.h"
 #include "smart_box.h"
 #include "system_info.h"
+#include "tasks_section.h"
+#include "tray_icon.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -41,6 +44,25 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     m_calendar = new CalendarSection(*this, sectionBox(QStringLiteral("CalendarBox")));
     m_tray = new TrayIcon(this, PopupMenu1, this);
     buildContactSections();
+    // Reminders and tasks (sections 6 and 5), the due-item monitor on Timer1
+    // and the kettle timers of the tray menu.
+    m_schedule = new Schedule(*this, this, sectionBox(QStringLiteral("GroupBox5")),
+                            sectionBox(QStringLiteral("GroupBox6")), Timer1);
+    connect(m_schedule, &Schedule::helpRequested, this, [this] { showSection(Sections::kHelp); });
+    connect(m_schedule, &Schedule::trayPictureChanged, m_tray, &TrayIcon::setPicture);
+    connect(m_schedule, &Schedule::trayPictureReset, m_tray, &TrayIcon::resetPicture);
+    // A double click in the daily planner opens the reminder or the task in its grid.
+    m_planner->selectRow = [this](int section, qint64 key) {
+        if (section == Sections::kReminders)
+            m_schedule->reminders()->select(key);
+        else if (section == Sections::kTasks)
+            m_schedule->tasks()->select(key);
+    };
+    // The daily planner follows the changes of reminders and tasks while it is shown.
+    connect(m_schedule, &Schedule::changed, this, [this] {
+        if (m_currentSection == Sections::kEveryDay)
+            m_planner->build();
+    });
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
 }
@@ -69,6 +91,8 @@ void TForm1::FormCreate()
     m_appearance->SlideSetUp();
     // Birthdays of the coming week, one window each, before the main window shows.
     Birthdays::announce(m_database.BookTable, Clock::today());
+    // Tasks, then reminders, that fell due while the program was not running.
+    m_schedule->startupPass();
     // The colour scheme named by Skin; a failure is ignored.
     m_appearance->applyStoredScheme();
     // The address book's list and the mail section's recipients, in the table's order.
@@ -156,6 +180,8 @@ void TForm1::Timer1Timer()
         if (m_settings.hideInTray)
             hideIntoTray();
     }
+    // The due-item monitor: the earliest task and the earliest reminder.
+    m_schedule->monitorTick();
 }
 
 QGroupBox* TForm1::sectionBox(const QString& objectName) const
@@ -253,8 +279,10 @@ void TForm1::prepareSecondary(SkinnedDialog& window)
 {
     window.skin = true;
     window.Font1 = m_mainFont;
-    window.FoneColor = palette().color(QPalette::Window);
-    window.Font1Color = palette().color(QPalette::WindowText);
+    // The active colours: while the window is still disabled at start-up its
+    // current ones are the greyed-out ones.
+    window.FoneColor = palette().color(QPalette::Active, QPalette::Window);
+    window.Font1Color = palette().color(QPalette::Active, QPalette::WindowText);
 }
 
 void TForm1::AboutClick()

@@ -16,6 +16,7 @@ class NotesSection;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class Schedule;
 class QTabWidget;
 class QTimer;
 class QTreeWidget;
@@ -93,6 +94,8 @@ public:
     // The mail section's subject box, which remembers earlier subjects.
     TSmartBox* Theme = nullptr;
     AddressBookSection* addressBook() const { return m_addressBook; }
+    // Reminders, tasks, the due-item monitor and the kettle timers.
+    Schedule* schedule() const { return m_schedule; }
 
 signals:
     // Closing the window ends the program.
@@ -133,6 +136,7 @@ private:
     NotesSection* m_notes = nullptr;
     DailyPlannerPage* m_planner = nullptr;
     CalendarSection* m_calendar = nullptr;
+    Schedule* m_schedule = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;
     bool m_firstTickDone = false;

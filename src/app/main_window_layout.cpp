@@ -3,7 +3,9 @@
 
 #include "addresses.h"
 #include "error_handler.h"
+#include "kettle_timers.h"
 #include "message_boxes.h"
+#include "schedule.h"
 #include "sections.h"
 #include "shell.h"
 #include "tray_icon.h"
@@ -191,10 +193,12 @@ void TForm1::buildQuickLaunchMenu()
 
     QAction* countdown = PopupMenu1->addAction(QStringLiteral("Таймер..."));
     countdown->setObjectName(QStringLiteral("CountdownAction"));
-    countdown->setEnabled(false); // the timers come with their own change
+    connect(countdown, &QAction::triggered, this,
+            [this] { ErrorHandler::guard([this] { m_schedule->timers()->N103Click(); }); });
     QAction* kettle = PopupMenu1->addAction(QStringLiteral("Поставить чайник..."));
     kettle->setObjectName(QStringLiteral("KettleAction"));
-    kettle->setEnabled(false);
+    connect(kettle, &QAction::triggered, this,
+            [this] { ErrorHandler::guard([this] { m_schedule->timers()->N100Click(); }); });
     connect(PopupMenu1->addAction(QStringLiteral("О &программе...")), &QAction::triggered, this,
             [this] { ErrorHandler::guard([this] { AboutClick(); }); });
     connect(PopupMenu1->addAction(QStringLiteral("&Выход")), &QAction::triggered, this, &QWidget::close);

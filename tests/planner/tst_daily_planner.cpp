@@ -3,6 +3,9 @@
 #include "main_window.h"
 #include "note_editor.h"
 #include "registry_store.h"
+#include "reminders_section.h"
+#include "schedule.h"
+#include "tasks_section.h"
 #include "scripted_seams.h"
 #include "sections.h"
 #include "settings.h"
@@ -105,6 +108,21 @@ private slots:
             m_window->database().EventsTable.first({"Текст", "Вчера поздно"})->key);
         m_window->showSection(Sections::kEveryDay);
         QCOMPARE(events()->topLevelItemCount(), 0);
+    }
+
+    void aDoubleClickMakesTheRowCurrentInTheRealGrids()
+    {
+        addReminder("Позвонить", at(kNewYear, 9));
+        const qint64 letter = addReminder("Письмо", at(kNewYear, 11));
+        const qint64 task = addTask("backup.sh", at(kNewYear, 12));
+        m_window->showSection(Sections::kEveryDay);
+        doubleClickRow(1);
+        QCOMPARE(m_window->currentSection(), int(Sections::kReminders));
+        QCOMPARE(m_window->schedule()->reminders()->currentKey(), letter);
+        m_window->showSection(Sections::kEveryDay);
+        doubleClickRow(2);
+        QCOMPARE(m_window->currentSection(), int(Sections::kTasks));
+        QCOMPARE(m_window->schedule()->tasks()->currentKey(), task);
     }
 
     void aDoubleClickOpensTheRowInItsSection()

@@ -59,6 +59,7 @@ TestSeams::TestSeams()
     Shell::setBackend(&shell);
     Clock::setBackend(&clock);
     FileDialogs::setBackend(&files);
+    Sound::setBackend(&sound);
 }
 
 TestSeams::~TestSeams()
@@ -68,4 +69,5 @@ TestSeams::~TestSeams()
     Shell::setBackend(nullptr);
     Clock::setBackend(nullptr);
     FileDialogs::setBackend(nullptr);
+    Sound::setBackend(nullptr);
 }

@@ -5,6 +5,7 @@
 #include "message_boxes.h"
 #include "modal_windows.h"
 #include "shell.h"
+#include "sound.h"
 
 #include <QDialog>
 #include <QQueue>
@@ -48,6 +49,14 @@ public:
     void open(const QString& text) override { opened.append(text); }
 };
 
+// The signal sound: what was played, in order, and nothing heard.
+class RecordingSound : public Sound::Backend
+{
+public:
+    QStringList played;
+    void playToEnd(const QString& file) override { played.append(file); }
+};
+
 class ManualClock : public Clock::Backend
 {
 public:
@@ -85,4 +94,5 @@ public:
     RecordingShell shell;
     ManualClock clock;
     ScriptedFileDialogs files;
+    RecordingSound sound;
 };
