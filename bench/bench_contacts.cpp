@@ -2,6 +2,7 @@
 // search by surname, and the birthday check.
 //
 //   bench_contacts [count ...]     (default: 10000 100000)
+#include "bench_support.h"
 #include "address_book_section.h"
 #include "birthday_window.h"
 #include "birthdays.h"
@@ -24,6 +25,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+
+using BenchSupport::median;
 
 namespace {
 
@@ -75,12 +78,6 @@ bool fill(ProfileDatabase& database, int count)
             return false;
     }
     return transaction.commit();
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 template <typename Body> double millisecondsOf(Body&& body)

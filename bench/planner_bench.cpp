@@ -3,6 +3,7 @@
 // the notes list in each view style, each until the window has laid out and
 // painted the result (median of repeated runs). Target: under 100 ms each.
 //   bench_planner            (offscreen unless DISPLAY is set)
+#include "bench_support.h"
 #include "daily_planner_page.h"
 #include "main_window.h"
 #include "message_boxes.h"
@@ -24,26 +25,15 @@
 #include <algorithm>
 #include <random>
 
+using BenchSupport::median;
+using BenchSupport::useHome;
+
 namespace {
 
 constexpr int kNotes = 10000;
 constexpr int kReminders = 100000;
 constexpr int kTasks = 100000;
 constexpr int kRuns = 15;
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values[values.size() / 2];
-}
-
-void useHome(const QString& home)
-{
-    QDir(home).mkpath(QStringLiteral("Documents"));
-    QDir(home).mkpath(QStringLiteral(".config"));
-    qputenv("HOME", home.toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
-}
 
 class SilentBoxes : public MessageBoxes::Backend
 {

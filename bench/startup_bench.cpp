@@ -2,6 +2,7 @@
 // repeated runs in one process), and the whole program from its start to its
 // window on screen, against a bare Qt Widgets window on the same machine.
 //   bench_startup            (offscreen unless DISPLAY is set)
+#include "bench_support.h"
 #include "main_window.h"
 #include "message_boxes.h"
 #include "registry_store.h"
@@ -18,21 +19,10 @@
 #include <QTimer>
 #include <algorithm>
 
+using BenchSupport::median;
+using BenchSupport::useHome;
+
 namespace {
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values[values.size() / 2];
-}
-
-void useHome(const QString& home)
-{
-    QDir(home).mkpath(QStringLiteral("Documents"));
-    QDir(home).mkpath(QStringLiteral(".config"));
-    qputenv("HOME", home.toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
-}
 
 // Spawns a program that prints "shown <rss>" once its window is up.
 struct ProcessFigure

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QList>
+#include <QString>
+#include <algorithm>
+
+// Small helpers shared by the benchmark programs.
+namespace BenchSupport {
+
+inline double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values[values.size() / 2];
+}
+
+// Points HOME and the settings folder at a scratch folder.
+inline void useHome(const QString& home)
+{
+    QDir(home).mkpath(QStringLiteral("Documents"));
+    QDir(home).mkpath(QStringLiteral(".config"));
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
+}
+
+} // namespace BenchSupport
