@@ -2,8 +2,8 @@
 // search by surname, and the birthday check.
 //
 //   bench_contacts [count ...]     (default: 10000 100000)
-#include "bench_support.h"
 #include "address_book_section.h"
+#include "bench_support.h"
 #include "birthday_window.h"
 #include "birthdays.h"
 #include "modal_windows.h"

@@ -65,7 +65,10 @@ int bareWindow(QApplication& application)
 class SilentBoxes : public MessageBoxes::Backend
 {
 public:
-    MessageBoxes::Button show(QWidget*, const MessageBoxes::Request&) override { return MessageBoxes::Button::Ok; }
+    MessageBoxes::Button show(QWidget*, const MessageBoxes::Request&) override
+    {
+        return MessageBoxes::Button::Ok;
+    }
     std::optional<QString> inputText(QWidget*, const QString&, const QString&, const QString&) override
     {
         return std::nullopt;
@@ -113,13 +116,14 @@ int main(int argc, char** argv)
         const ProcessFigure organiser = timeProcess(program, {});
         whole.append(organiser.milliseconds);
         resident = organiser.resident;
-        const ProcessFigure baseline = timeProcess(application.applicationFilePath(), {QStringLiteral("--bare")});
+        const ProcessFigure baseline =
+            timeProcess(application.applicationFilePath(), {QStringLiteral("--bare")});
         bare.append(baseline.milliseconds);
         bareResident = baseline.resident;
     }
     out << "whole program, start to window shown: median " << median(whole) << " ms, resident " << resident
         << Qt::endl;
-    out << "bare Qt Widgets window, start to shown: median " << median(bare) << " ms, resident " << bareResident
-        << Qt::endl;
+    out << "bare Qt Widgets window, start to shown: median " << median(bare) << " ms, resident "
+        << bareResident << Qt::endl;
     return 0;
 }

@@ -13,7 +13,10 @@ public:
 };
 
 QDateTime now();
-inline QDate today() { return now().date(); }
+inline QDate today()
+{
+    return now().date();
+}
 void setBackend(Backend* backend); // nullptr restores the system clock
 
 } // namespace Clock

@@ -94,8 +94,8 @@ void TForm1::InsertTimeClick()
 void TForm1::InsertFileClick()
 {
     const FocusedText target = focusedText(this);
-    const QString path =
-        FileDialogs::openFileName(this, QStringLiteral("Открыть"), QStringLiteral("Тект (*.txt)|*.txt|Другое (*.*)|*.*"));
+    const QString path = FileDialogs::openFileName(this, QStringLiteral("Открыть"),
+                                                   QStringLiteral("Тект (*.txt)|*.txt|Другое (*.*)|*.*"));
     if (path.isEmpty())
         return;
     QFile file(path);

@@ -14,8 +14,7 @@ inline const QString kMessage =
 void report();
 
 // Runs a handler body and reports anything that escapes it.
-template <typename Body>
-void guard(Body&& body)
+template <typename Body> void guard(Body&& body)
 {
     try {
         std::forward<Body>(body)();

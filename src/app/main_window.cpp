@@ -47,7 +47,7 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     // Reminders and tasks (sections 6 and 5), the due-item monitor on Timer1
     // and the kettle timers of the tray menu.
     m_schedule = new Schedule(*this, this, sectionBox(QStringLiteral("GroupBox5")),
-                            sectionBox(QStringLiteral("GroupBox6")), Timer1);
+                              sectionBox(QStringLiteral("GroupBox6")), Timer1);
     connect(m_schedule, &Schedule::helpRequested, this, [this] { showSection(Sections::kHelp); });
     connect(m_schedule, &Schedule::trayPictureChanged, m_tray, &TrayIcon::setPicture);
     connect(m_schedule, &Schedule::trayPictureReset, m_tray, &TrayIcon::resetPicture);
@@ -80,7 +80,9 @@ void TForm1::FormCreate()
     m_appearance = new Appearance(*this, this, PageControl1, Image1);
     connect(m_appearance, &Appearance::mainFontChanged, this, &TForm1::setMainFont);
     // The settings save takes the slide page's values and sets the show up again.
-    m_settingsSection->readSlidePage = [this](Settings::Record& record) { m_appearance->readSlidePage(record); };
+    m_settingsSection->readSlidePage = [this](Settings::Record& record) {
+        m_appearance->readSlidePage(record);
+    };
     m_settingsSection->setUpSlides = [this] { m_appearance->SlideSetUp(); };
 
     runStageOfSettings();
@@ -122,7 +124,8 @@ void TForm1::runStageOfSettings()
     // A yes/no or number value that went missing is put back to its default,
     // so the profile still opens.
     Settings::load(m_registry, m_settings);
-    setWindowTitle(QStringLiteral("Quillarbor ") + Settings::kVersion + QStringLiteral(" - ") + m_settings.userName);
+    setWindowTitle(QStringLiteral("Quillarbor ") + Settings::kVersion + QStringLiteral(" - ") +
+                   m_settings.userName);
     if (m_settings.autorun)
         Settings::writeAutorun(m_registry, SystemInfo::executablePath());
     m_settingsSection->fillMailBoxes();
@@ -165,7 +168,8 @@ void TForm1::buildContactSections()
     m_addressBook = new AddressBookSection(*this, sectionBox(QStringLiteral("GroupBox2")), mail);
     m_search = new SearchSection(*this, sectionBox(QStringLiteral("GroupBox4")), *m_addressBook);
     // The "?" buttons: the help section, until it can open a page by its number.
-    connect(m_addressBook, &AddressBookSection::helpRequested, this, [this] { showSection(Sections::kHelp); });
+    connect(m_addressBook, &AddressBookSection::helpRequested, this,
+            [this] { showSection(Sections::kHelp); });
     connect(m_search, &SearchSection::helpRequested, this, [this] { showSection(Sections::kHelp); });
     Theme = new TSmartBox(m_registry, mail);
     Theme->setObjectName(QStringLiteral("Theme"));

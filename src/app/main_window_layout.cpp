@@ -47,7 +47,8 @@ void TForm1::buildWindow()
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
     setFixedSize(kClientWidth, kClientHeight);
-    setFont(fontOf({QStringLiteral("Century Gothic"), QStringLiteral("URW Gothic"), QStringLiteral("DejaVu Sans")}, 14));
+    setFont(fontOf(
+        {QStringLiteral("Century Gothic"), QStringLiteral("URW Gothic"), QStringLiteral("DejaVu Sans")}, 14));
 
     QPalette cream = palette();
     cream.setColor(QPalette::Window, QColor(255, 251, 240));
@@ -104,7 +105,8 @@ void TForm1::buildMenus()
         action->setObjectName(QLatin1String(name));
         action->setShortcut(keys);
         action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, [this, handler] { ErrorHandler::guard([this, handler] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, handler] { ErrorHandler::guard([this, handler] { (this->*handler)(); }); });
         return action;
     };
 
@@ -116,7 +118,8 @@ void TForm1::buildMenus()
     QAction* toTray = profile->addAction(menuIcon("tray"), QStringLiteral("Свернуться в трею"));
     toTray->setObjectName(QStringLiteral("HideInTrayAction"));
     toTray->setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
-    connect(toTray, &QAction::triggered, this, [this] { ErrorHandler::guard([this] { HideInTrayClick(); }); });
+    connect(toTray, &QAction::triggered, this,
+            [this] { ErrorHandler::guard([this] { HideInTrayClick(); }); });
     profile->addSeparator();
     QAction* exitAction = profile->addAction(menuIcon("exit"), QStringLiteral("Выход"));
     exitAction->setObjectName(QStringLiteral("ExitAction"));
@@ -125,7 +128,8 @@ void TForm1::buildMenus()
 
     QMenu* edit = ActionMainMenuBar1->addMenu(QStringLiteral("Правка"));
     edit->setObjectName(QStringLiteral("EditMenu"));
-    add(edit, QStringLiteral("Вырезать"), "cut", QKeySequence(QStringLiteral("Ctrl+X")), "CutAction", &TForm1::CutClick);
+    add(edit, QStringLiteral("Вырезать"), "cut", QKeySequence(QStringLiteral("Ctrl+X")), "CutAction",
+        &TForm1::CutClick);
     add(edit, QStringLiteral("Копировать"), "copy", QKeySequence(QStringLiteral("Ctrl+C")), "CopyAction",
         &TForm1::CopyClick);
     add(edit, QStringLiteral("Вставить"), "paste", QKeySequence(QStringLiteral("Ctrl+V")), "PasteAction",
@@ -164,22 +168,24 @@ void TForm1::buildQuickLaunchMenu()
     QMenu* run = PopupMenu1->addMenu(QStringLiteral("В&ыполнить"));
     const auto tool = [this, run](const QString& caption, const QStringList& candidates) {
         QAction* action = run->addAction(caption);
-        connect(action, &QAction::triggered, this, [this, caption, candidates] { launchTool(caption, candidates); });
+        connect(action, &QAction::triggered, this,
+                [this, caption, candidates] { launchTool(caption, candidates); });
     };
     tool(QStringLiteral("Командная строка"),
          {QStringLiteral("x-terminal-emulator"), QStringLiteral("gnome-terminal"), QStringLiteral("konsole"),
           QStringLiteral("xfce4-terminal"), QStringLiteral("xterm")});
     tool(QStringLiteral("Редактор реестра"), {QStringLiteral("dconf-editor")});
-    tool(QStringLiteral("Paint"), {QStringLiteral("kolourpaint"), QStringLiteral("pinta"), QStringLiteral("mtpaint"),
-                                   QStringLiteral("gimp")});
-    tool(QStringLiteral("WordPad"), {QStringLiteral("lowriter"), QStringLiteral("abiword"),
-                                     QStringLiteral("libreoffice")});
-    tool(QStringLiteral("Калькулятор"), {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
-                                         QStringLiteral("galculator"), QStringLiteral("qalculate-gtk"),
-                                         QStringLiteral("xcalc")});
-    tool(QStringLiteral("Блокнот"), {QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"),
-                                     QStringLiteral("kate"), QStringLiteral("mousepad"), QStringLiteral("pluma"),
-                                     QStringLiteral("xed"), QStringLiteral("featherpad"), QStringLiteral("leafpad")});
+    tool(QStringLiteral("Paint"), {QStringLiteral("kolourpaint"), QStringLiteral("pinta"),
+                                   QStringLiteral("mtpaint"), QStringLiteral("gimp")});
+    tool(QStringLiteral("WordPad"),
+         {QStringLiteral("lowriter"), QStringLiteral("abiword"), QStringLiteral("libreoffice")});
+    tool(QStringLiteral("Калькулятор"),
+         {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"), QStringLiteral("galculator"),
+          QStringLiteral("qalculate-gtk"), QStringLiteral("xcalc")});
+    tool(QStringLiteral("Блокнот"),
+         {QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"), QStringLiteral("kate"),
+          QStringLiteral("mousepad"), QStringLiteral("pluma"), QStringLiteral("xed"),
+          QStringLiteral("featherpad"), QStringLiteral("leafpad")});
 
     QMenu* go = PopupMenu1->addMenu(QStringLiteral("&Быстрый переход"));
     connect(go->addAction(QStringLiteral("&Мои документы")), &QAction::triggered, this,
@@ -208,9 +214,10 @@ void TForm1::launchTool(const QString& caption, const QStringList& candidates)
 {
     const QString program = Shell::firstInstalled(candidates);
     if (program.isEmpty()) {
-        MessageBoxes::errorBox(QStringLiteral("Для пункта «%1» на этом компьютере не найдено подходящей программы. "
-                                              "Установите, например, %2.")
-                                   .arg(caption, candidates.first()));
+        MessageBoxes::errorBox(
+            QStringLiteral("Для пункта «%1» на этом компьютере не найдено подходящей программы. "
+                           "Установите, например, %2.")
+                .arg(caption, candidates.first()));
         return;
     }
     Shell::open(program);
@@ -261,8 +268,8 @@ void TForm1::buildSettingsPages()
     PageControl1 = new QTabWidget(config);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setGeometry(8, 24, 673, 529);
-    const QStringList captions = {QStringLiteral("Основные"), QStringLiteral("Почта"), QStringLiteral("Скины"),
-                                  QStringLiteral("Слайды")};
+    const QStringList captions = {QStringLiteral("Основные"), QStringLiteral("Почта"),
+                                  QStringLiteral("Скины"), QStringLiteral("Слайды")};
     for (int i = 0; i < captions.size(); ++i) {
         auto* page = new QWidget(PageControl1);
         page->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));

@@ -38,16 +38,20 @@ public:
         for (Button button : request.buttons) {
             switch (button) {
             case Button::Ok:
-                map.append(std::make_pair(static_cast<QAbstractButton*>(box.addButton(QMessageBox::Ok)), button));
+                map.append(
+                    std::make_pair(static_cast<QAbstractButton*>(box.addButton(QMessageBox::Ok)), button));
                 break;
             case Button::Yes:
-                map.append(std::make_pair(static_cast<QAbstractButton*>(box.addButton(QMessageBox::Yes)), button));
+                map.append(
+                    std::make_pair(static_cast<QAbstractButton*>(box.addButton(QMessageBox::Yes)), button));
                 break;
             case Button::No:
-                map.append(std::make_pair(static_cast<QAbstractButton*>(box.addButton(QMessageBox::No)), button));
+                map.append(
+                    std::make_pair(static_cast<QAbstractButton*>(box.addButton(QMessageBox::No)), button));
                 break;
             case Button::Cancel:
-                map.append(std::make_pair(static_cast<QAbstractButton*>(box.addButton(QMessageBox::Cancel)), button));
+                map.append(std::make_pair(static_cast<QAbstractButton*>(box.addButton(QMessageBox::Cancel)),
+                                          button));
                 break;
             }
         }
@@ -56,9 +60,9 @@ public:
             if (box.clickedButton() == pair.first)
                 return pair.second;
         // Closed with the title bar: the most cautious answer on offer.
-        return request.buttons.contains(Button::No) ? Button::No
+        return request.buttons.contains(Button::No)       ? Button::No
                : request.buttons.contains(Button::Cancel) ? Button::Cancel
-                                                           : Button::Ok;
+                                                          : Button::Ok;
     }
 
     std::optional<QString> inputText(QWidget* parent, const QString& title, const QString& label,
@@ -95,7 +99,8 @@ void setOwner(QWidget* owner)
 
 void errorBox(const QString& message)
 {
-    showRequest({Icon::Critical, kErrorTitle, message + QStringLiteral("\r\n\r\n") + kErrorHint, {Button::Ok}});
+    showRequest(
+        {Icon::Critical, kErrorTitle, message + QStringLiteral("\r\n\r\n") + kErrorHint, {Button::Ok}});
 }
 
 void successBox(const QString& message)

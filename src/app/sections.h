@@ -22,9 +22,9 @@ struct Box
 };
 
 inline constexpr int kMail = 1, kTasks = 5, kReminders = 6, kNotes = 9, kAddressBook = 10, kSearch = 11,
-                     kSettings = 15, kNews = 16, kWeather = 17, kResources = 18, kSite = 21, kNewVersions = 22,
-                     kHelp = 25, kSupportLetter = 30, kPlugins = 33, kPasswords = 40, kDiary = 41, kIdeas = 42,
-                     kPluginDownloads = 101, kCalendar = 777, kEveryDay = 778;
+                     kSettings = 15, kNews = 16, kWeather = 17, kResources = 18, kSite = 21,
+                     kNewVersions = 22, kHelp = 25, kSupportLetter = 30, kPlugins = 33, kPasswords = 40,
+                     kDiary = 41, kIdeas = 42, kPluginDownloads = 101, kCalendar = 777, kEveryDay = 778;
 
 const QList<Node>& tree();
 const QList<Box>& boxes();

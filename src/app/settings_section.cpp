@@ -19,8 +19,7 @@ namespace {
 
 const QString kWriteFailed = QStringLiteral("Ошибка записи настроек!");
 
-template <typename Widget>
-Widget* place(QWidget* page, const char* name, const QRect& geometry)
+template <typename Widget> Widget* place(QWidget* page, const char* name, const QRect& geometry)
 {
     auto* widget = new Widget(page);
     widget->setObjectName(QLatin1String(name));
@@ -173,10 +172,12 @@ bool SettingsSection::save()
         readSlidePage(record);
     const QString slides = Settings::fullKey("Slides");
     bool slidesWritten = registry.writeInteger(slides, QStringLiteral("Type"), record.slideType);
-    slidesWritten = registry.writeString(slides, QStringLiteral("Directory"), record.slideDirectory) && slidesWritten;
-    slidesWritten = registry.writeInteger(slides, QStringLiteral("Interval"), record.slideInterval) && slidesWritten;
     slidesWritten =
-        registry.writeInteger(slides, QStringLiteral("IntervalType"), record.slideIntervalType) && slidesWritten;
+        registry.writeString(slides, QStringLiteral("Directory"), record.slideDirectory) && slidesWritten;
+    slidesWritten =
+        registry.writeInteger(slides, QStringLiteral("Interval"), record.slideInterval) && slidesWritten;
+    slidesWritten = registry.writeInteger(slides, QStringLiteral("IntervalType"), record.slideIntervalType) &&
+                    slidesWritten;
     slidesWritten = registry.writeBool(slides, QStringLiteral("Random"), record.slideRandom) && slidesWritten;
     written(slidesWritten);
 

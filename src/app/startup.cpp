@@ -9,11 +9,11 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QTextStream>
-#include <QTimer>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStyleFactory>
+#include <QTextStream>
+#include <QTimer>
 #include <QTranslator>
 
 namespace Startup {

@@ -30,7 +30,8 @@ void TrayIcon::setAvailableForTests(std::optional<bool> available)
 
 QString TrayIcon::tipFor(const QString& userName)
 {
-    return (QStringLiteral("Quillarbor ") + Settings::kVersion + QStringLiteral(" - ") + userName).left(kTipLength);
+    return (QStringLiteral("Quillarbor ") + Settings::kVersion + QStringLiteral(" - ") + userName)
+        .left(kTipLength);
 }
 
 void TrayIcon::add()

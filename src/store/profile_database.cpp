@@ -42,19 +42,31 @@ ProfileDatabase::ProfileDatabase()
                   F{"TaskFile", "Имя файла", FT::Text, 255}, F{"TaskType", "Тип", FT::Text, 50}},
                  QStringLiteral("Дата")),
       PasswordsTable(QStringLiteral("PasswordsTable"), QStringLiteral("Пароли"),
-                     {F{"PasswordsTableKey", "Key", FT::AutoInc}, F{"PasswordContainer", "Принадлежность", FT::Text, 50},
+                     {F{"PasswordsTableKey", "Key", FT::AutoInc},
+                      F{"PasswordContainer", "Принадлежность", FT::Text, 50},
                       F{"PasswordLogin", "Логин", FT::Text, 50}, F{"Password", "Пароль", FT::Text, 50}}),
       ColorsTable(QStringLiteral("ColorsTable"), QStringLiteral("Темы"),
-                  {F{"ColorsTableKey", "Key", FT::AutoInc}, F{"ThemeName", "Наименование", FT::Text, 50},
-                   F{"Font1Name", "Название", FT::Text, 50}, F{"Font1Size", "Размер", FT::Word},
-                   F{"Font1ColorR", "FЦветR", FT::Word}, F{"Font1ColorG", "FЦветG", FT::Word},
-                   F{"Font1ColorB", "FЦветB", FT::Word}, F{"Font1Bold", "Жирный", FT::Boolean},
-                   F{"Font1Italic", "Курсив", FT::Boolean}, F{"Font1Underline", "Подчёркнутый", FT::Boolean},
-                   F{"ColorR", "ЦветR", FT::Word}, F{"ColorG", "ЦветG", FT::Word}, F{"ColorB", "ЦветB", FT::Word},
-                   F{"Font2Name", "Название2", FT::Text, 50}, F{"Font2Size", "Размер2", FT::Word},
-                   F{"Font2ColorR", "FЦветR2", FT::Word}, F{"Font2ColorG", "FЦветG2", FT::Word},
-                   F{"Font2ColorB", "FЦветB2", FT::Word}, F{"Font2Bold", "Жирный2", FT::Boolean},
-                   F{"Font2Italic", "Курсив2", FT::Boolean}, F{"Font2Underline", "Подчёркнутый2", FT::Boolean}})
+                  {F{"ColorsTableKey", "Key", FT::AutoInc},
+                   F{"ThemeName", "Наименование", FT::Text, 50},
+                   F{"Font1Name", "Название", FT::Text, 50},
+                   F{"Font1Size", "Размер", FT::Word},
+                   F{"Font1ColorR", "FЦветR", FT::Word},
+                   F{"Font1ColorG", "FЦветG", FT::Word},
+                   F{"Font1ColorB", "FЦветB", FT::Word},
+                   F{"Font1Bold", "Жирный", FT::Boolean},
+                   F{"Font1Italic", "Курсив", FT::Boolean},
+                   F{"Font1Underline", "Подчёркнутый", FT::Boolean},
+                   F{"ColorR", "ЦветR", FT::Word},
+                   F{"ColorG", "ЦветG", FT::Word},
+                   F{"ColorB", "ЦветB", FT::Word},
+                   F{"Font2Name", "Название2", FT::Text, 50},
+                   F{"Font2Size", "Размер2", FT::Word},
+                   F{"Font2ColorR", "FЦветR2", FT::Word},
+                   F{"Font2ColorG", "FЦветG2", FT::Word},
+                   F{"Font2ColorB", "FЦветB2", FT::Word},
+                   F{"Font2Bold", "Жирный2", FT::Boolean},
+                   F{"Font2Italic", "Курсив2", FT::Boolean},
+                   F{"Font2Underline", "Подчёркнутый2", FT::Boolean}})
 {
     m_connectionName = QStringLiteral("BigBd-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
 }
@@ -67,7 +79,8 @@ ProfileDatabase::~ProfileDatabase()
 QList<TableObject*> ProfileDatabase::tables()
 {
     // The order in which they are opened.
-    return {&MarksTable, &DiaryTable, &KeysTable, &BookTable, &EventsTable, &TasksTable, &PasswordsTable, &ColorsTable};
+    return {&MarksTable,  &DiaryTable, &KeysTable,      &BookTable,
+            &EventsTable, &TasksTable, &PasswordsTable, &ColorsTable};
 }
 
 QString ProfileDatabase::profileFolder(const QString& documentsFolder)
@@ -87,11 +100,12 @@ QString ProfileDatabase::templateFile(const QString& programFolder)
 
 QString ProfileDatabase::openFailureMessage()
 {
-    return QStringLiteral("Критическая ошибка подключения базы данных!\r\n"
-                          "Попробуйте переустановить программу или закачать драйвер для поддержки работы с базами "
-                          "данных:\r\n"
-                          "https://quillarbor.example.org/download/mdac_typ.zip\r\n"
-                          "Если Вам не удаётся устранить неисправность, то обратитесь в службу поддержки.");
+    return QStringLiteral(
+        "Критическая ошибка подключения базы данных!\r\n"
+        "Попробуйте переустановить программу или закачать драйвер для поддержки работы с базами "
+        "данных:\r\n"
+        "https://quillarbor.example.org/download/mdac_typ.zip\r\n"
+        "Если Вам не удаётся устранить неисправность, то обратитесь в службу поддержки.");
 }
 
 bool ProfileDatabase::open(const QString& documentsFolder, const QString& programFolder, QString* error)

@@ -83,9 +83,10 @@ RegistryStore::LoadReport RegistryStore::load()
                         report.damaged = true;
                         continue;
                     }
-                    QVariant data = *type == Type::Integer
-                                        ? QVariant(qint32(valueObject.value(QLatin1String("data")).toInteger()))
-                                        : QVariant(valueObject.value(QLatin1String("data")).toString());
+                    QVariant data =
+                        *type == Type::Integer
+                            ? QVariant(qint32(valueObject.value(QLatin1String("data")).toInteger()))
+                            : QVariant(valueObject.value(QLatin1String("data")).toString());
                     key.values.append({valueObject.value(QLatin1String("name")).toString(), *type, data});
                 }
                 m_keys.append(key);
@@ -244,7 +245,8 @@ bool RegistryStore::deleteValue(const QString& key, const QString& name)
     Key* found = findKey(key);
     if (!found)
         return true;
-    const auto removed = found->values.removeIf([&](const Value& value) { return sameName(value.name, name); });
+    const auto removed =
+        found->values.removeIf([&](const Value& value) { return sameName(value.name, name); });
     return removed == 0 || saveLocked();
 }
 
@@ -279,9 +281,11 @@ bool RegistryStore::saveLocked()
     for (const Key& key : std::as_const(m_keys)) {
         QJsonArray values;
         for (const Value& value : key.values) {
-            QJsonObject object{{QStringLiteral("name"), value.name}, {QStringLiteral("type"), typeWord(value.type)}};
-            object.insert(QStringLiteral("data"), value.type == Type::Integer ? QJsonValue(value.data.toInt())
-                                                                             : QJsonValue(value.data.toString()));
+            QJsonObject object{{QStringLiteral("name"), value.name},
+                               {QStringLiteral("type"), typeWord(value.type)}};
+            object.insert(QStringLiteral("data"), value.type == Type::Integer
+                                                      ? QJsonValue(value.data.toInt())
+                                                      : QJsonValue(value.data.toString()));
             values.append(object);
         }
         keys.append(QJsonObject{{QStringLiteral("name"), key.name}, {QStringLiteral("values"), values}});

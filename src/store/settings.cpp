@@ -51,15 +51,32 @@ QList<Definition> makeDefinitions()
 QList<Definition> makeLoadOrder()
 {
     static const char* const order[][2] = {
-        {"Config", "Autorun"},       {"Config", "HideInTray"},         {"Config", "UseSkins"},
-        {"Config", "BackupPath"},    {"Config", "Skin"},               {"Config", "NumStartUpPlg"},
-        {"Config", "StartUpPlg"},    {"Config", "PlgStory"},           {"Events", "SortBy"},
-        {"Events", "Sorting"},       {"Mail", "PopServer"},            {"Mail", "SmtpServer"},
-        {"Mail", "NumOfMyBoxes"},    {"Mail", "MyBoxes"},              {"Mail", "MyPasswords"},
-        {"Tasks", "SignalSound"},    {"Marks", "View"},                {"Slides", "Type"},
-        {"Slides", "Directory"},     {"Slides", "Interval"},           {"Slides", "IntervalType"},
-        {"Slides", "Random"},        {"Updates", "AutoLoadNewVersions"}, {"Updates", "AutoLoadNewPatches"},
-        {"Updates", "AutoLoadNewSkins"}, {"Updates", "AutoLoadNewPlug-ins"},
+        {"Config", "Autorun"},
+        {"Config", "HideInTray"},
+        {"Config", "UseSkins"},
+        {"Config", "BackupPath"},
+        {"Config", "Skin"},
+        {"Config", "NumStartUpPlg"},
+        {"Config", "StartUpPlg"},
+        {"Config", "PlgStory"},
+        {"Events", "SortBy"},
+        {"Events", "Sorting"},
+        {"Mail", "PopServer"},
+        {"Mail", "SmtpServer"},
+        {"Mail", "NumOfMyBoxes"},
+        {"Mail", "MyBoxes"},
+        {"Mail", "MyPasswords"},
+        {"Tasks", "SignalSound"},
+        {"Marks", "View"},
+        {"Slides", "Type"},
+        {"Slides", "Directory"},
+        {"Slides", "Interval"},
+        {"Slides", "IntervalType"},
+        {"Slides", "Random"},
+        {"Updates", "AutoLoadNewVersions"},
+        {"Updates", "AutoLoadNewPatches"},
+        {"Updates", "AutoLoadNewSkins"},
+        {"Updates", "AutoLoadNewPlug-ins"},
     };
     QList<Definition> list;
     for (const auto& entry : order)
@@ -123,32 +140,58 @@ void Record::set(const Definition& definition, const QVariant& value)
     const auto is = [&](const char* key, const char* valueName) {
         return qstrcmp(definition.key, key) == 0 && name == QLatin1String(valueName);
     };
-    if (is("Config", "Autorun")) autorun = value.toBool();
-    else if (is("Config", "HideInTray")) hideInTray = value.toBool();
-    else if (is("Config", "UseSkins")) useSkins = value.toBool();
-    else if (is("Config", "BackupPath")) backupPath = value.toString();
-    else if (is("Config", "Skin")) skin = value.toString();
-    else if (is("Config", "NumStartUpPlg")) numStartUpPlg = value.toInt();
-    else if (is("Config", "StartUpPlg")) startUpPlg = value.toString();
-    else if (is("Config", "PlgStory")) plgStory = value.toString();
-    else if (is("Events", "SortBy")) sortBy = value.toInt();
-    else if (is("Events", "Sorting")) sorting = value.toBool();
-    else if (is("Mail", "PopServer")) popServer = value.toString();
-    else if (is("Mail", "SmtpServer")) smtpServer = value.toString();
-    else if (is("Mail", "NumOfMyBoxes")) numOfMyBoxes = value.toInt();
-    else if (is("Mail", "MyBoxes")) myBoxes = value.toString();
-    else if (is("Mail", "MyPasswords")) myPasswords = value.toString();
-    else if (is("Tasks", "SignalSound")) signalSound = value.toString();
-    else if (is("Marks", "View")) view = value.toInt();
-    else if (is("Slides", "Type")) slideType = value.toInt();
-    else if (is("Slides", "Directory")) slideDirectory = value.toString();
-    else if (is("Slides", "Interval")) slideInterval = value.toInt();
-    else if (is("Slides", "IntervalType")) slideIntervalType = value.toInt();
-    else if (is("Slides", "Random")) slideRandom = value.toBool();
-    else if (is("Updates", "AutoLoadNewVersions")) autoLoadNewVersions = value.toBool();
-    else if (is("Updates", "AutoLoadNewPatches")) autoLoadNewPatches = value.toBool();
-    else if (is("Updates", "AutoLoadNewSkins")) autoLoadNewSkins = value.toBool();
-    else if (is("Updates", "AutoLoadNewPlug-ins")) autoLoadNewPlugins = value.toBool();
+    if (is("Config", "Autorun"))
+        autorun = value.toBool();
+    else if (is("Config", "HideInTray"))
+        hideInTray = value.toBool();
+    else if (is("Config", "UseSkins"))
+        useSkins = value.toBool();
+    else if (is("Config", "BackupPath"))
+        backupPath = value.toString();
+    else if (is("Config", "Skin"))
+        skin = value.toString();
+    else if (is("Config", "NumStartUpPlg"))
+        numStartUpPlg = value.toInt();
+    else if (is("Config", "StartUpPlg"))
+        startUpPlg = value.toString();
+    else if (is("Config", "PlgStory"))
+        plgStory = value.toString();
+    else if (is("Events", "SortBy"))
+        sortBy = value.toInt();
+    else if (is("Events", "Sorting"))
+        sorting = value.toBool();
+    else if (is("Mail", "PopServer"))
+        popServer = value.toString();
+    else if (is("Mail", "SmtpServer"))
+        smtpServer = value.toString();
+    else if (is("Mail", "NumOfMyBoxes"))
+        numOfMyBoxes = value.toInt();
+    else if (is("Mail", "MyBoxes"))
+        myBoxes = value.toString();
+    else if (is("Mail", "MyPasswords"))
+        myPasswords = value.toString();
+    else if (is("Tasks", "SignalSound"))
+        signalSound = value.toString();
+    else if (is("Marks", "View"))
+        view = value.toInt();
+    else if (is("Slides", "Type"))
+        slideType = value.toInt();
+    else if (is("Slides", "Directory"))
+        slideDirectory = value.toString();
+    else if (is("Slides", "Interval"))
+        slideInterval = value.toInt();
+    else if (is("Slides", "IntervalType"))
+        slideIntervalType = value.toInt();
+    else if (is("Slides", "Random"))
+        slideRandom = value.toBool();
+    else if (is("Updates", "AutoLoadNewVersions"))
+        autoLoadNewVersions = value.toBool();
+    else if (is("Updates", "AutoLoadNewPatches"))
+        autoLoadNewPatches = value.toBool();
+    else if (is("Updates", "AutoLoadNewSkins"))
+        autoLoadNewSkins = value.toBool();
+    else if (is("Updates", "AutoLoadNewPlug-ins"))
+        autoLoadNewPlugins = value.toBool();
 }
 
 bool writeFirstRunDefaults(RegistryStore& store)
@@ -184,7 +227,8 @@ LoadResult load(RegistryStore& store, Record& record)
         case Kind::YesNo: {
             const auto number = store.readInteger(key, name);
             if (number) {
-                record.set(definition, definition.kind == Kind::YesNo ? QVariant(*number != 0) : QVariant(*number));
+                record.set(definition,
+                           definition.kind == Kind::YesNo ? QVariant(*number != 0) : QVariant(*number));
             } else {
                 // The first run always writes these; when one is gone, put the
                 // default back rather than leave the rest of start-up without it.
@@ -228,9 +272,10 @@ bool writeAutorun(RegistryStore& store, const QString& executablePath)
         else
             quoted += c;
     }
-    const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=\"%2\"\nIcon=quillarbor\n"
-                                        "Terminal=false\nX-GNOME-Autostart-enabled=true\n")
-                             .arg(autorunValueName(), quoted);
+    const QString text =
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=\"%2\"\nIcon=quillarbor\n"
+                       "Terminal=false\nX-GNOME-Autostart-enabled=true\n")
+            .arg(autorunValueName(), quoted);
     entry.write(text.toUtf8());
     return entry.commit();
 }

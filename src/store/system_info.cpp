@@ -55,7 +55,8 @@ void setUserName(const QString& name)
 
 QString documentsFolder(const RegistryStore& store)
 {
-    QString folder = store.readString(Settings::kShellFoldersKey, QStringLiteral("personal")).value_or(QString());
+    QString folder =
+        store.readString(Settings::kShellFoldersKey, QStringLiteral("personal")).value_or(QString());
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty())

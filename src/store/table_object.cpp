@@ -125,8 +125,8 @@ QVariant TableObject::fromStored(const Field& item, const QVariant& value) const
     return value;
 }
 
-QList<TableObject::Row> TableObject::query(const QString& where, const QVariantList& bound, int limit, int offset,
-                                           QList<const Field*> fields) const
+QList<TableObject::Row> TableObject::query(const QString& where, const QVariantList& bound, int limit,
+                                           int offset, QList<const Field*> fields) const
 {
     if (fields.isEmpty())
         for (const Field& item : m_fields)
@@ -236,11 +236,11 @@ bool TableObject::insert(const QVariantMap& values, qint64* newKey, QString* err
         bound.append(toStored(item, values.value(item.name)));
     }
     QSqlQuery statement(m_database);
-    const QString text = names.isEmpty()
-                             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(m_tableName))
-                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(quoteIdentifier(m_tableName), names.join(QLatin1String(", ")),
-                                        marks.join(QLatin1String(", ")));
+    const QString text =
+        names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(m_tableName))
+                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(quoteIdentifier(m_tableName), names.join(QLatin1String(", ")),
+                                   marks.join(QLatin1String(", ")));
     statement.prepare(text);
     for (const QVariant& value : bound)
         statement.addBindValue(value);
@@ -267,9 +267,9 @@ bool TableObject::update(qint64 key, const QVariantMap& values, QString* error)
     if (sets.isEmpty())
         return true;
     QSqlQuery statement(m_database);
-    statement.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                          .arg(quoteIdentifier(m_tableName), sets.join(QLatin1String(", ")),
-                               quoteIdentifier(keyField())));
+    statement.prepare(
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+            .arg(quoteIdentifier(m_tableName), sets.join(QLatin1String(", ")), quoteIdentifier(keyField())));
     for (const QVariant& value : bound)
         statement.addBindValue(value);
     statement.addBindValue(key);
@@ -289,8 +289,8 @@ bool TableObject::update(qint64 key, const QVariantMap& values, QString* error)
 bool TableObject::remove(qint64 key, QString* error)
 {
     QSqlQuery statement(m_database);
-    statement.prepare(
-        QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoteIdentifier(m_tableName), quoteIdentifier(keyField())));
+    statement.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                          .arg(quoteIdentifier(m_tableName), quoteIdentifier(keyField())));
     statement.addBindValue(key);
     if (!statement.exec()) {
         if (error)

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-const QString RecordCipher::kEmptyKeyMessage =
-    QStringLiteral("Невозможно зашифровать данные: ключ шифрования (пароль или адрес почтового ящика) не задан.");
+const QString RecordCipher::kEmptyKeyMessage = QStringLiteral(
+    "Невозможно зашифровать данные: ключ шифрования (пароль или адрес почтового ящика) не задан.");
 const QString RecordCipher::kVerifierText = QStringLiteral("#VAULT#");
 
 void RecordCipher::CipherInit(const QString& key)

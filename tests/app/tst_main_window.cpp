@@ -68,18 +68,30 @@ private slots:
         QCOMPARE(boxes.size(), Sections::boxes().size());
         // Node caption, expected section and group box, written out by hand.
         const QList<std::tuple<QString, int, QString>> expected = {
-            {"Ежедневник", 778, "EveryDay"},   {"Календарь", 777, "CalendarBox"},
-            {"Почта", 1, "GroupBox1"},          {"Пароли", 40, "PassBox"},
-            {"Дневник", 41, "DiaryBox"},        {"Заметки", 9, "Marks"},
-            {"Расписание", 6, "GroupBox5"},     {"Напоминания", 6, "GroupBox5"},
-            {"Задачи", 5, "GroupBox6"},         {"Адресная книга", 10, "GroupBox2"},
-            {"Записи", 10, "GroupBox2"},        {"Поиск", 11, "GroupBox4"},
-            {"Медиа", 42, "IdeaBox"},           {"Идеи", 42, "IdeaBox"},
-            {"Плагины", 33, "GroupBox7"},       {"Настройки", 15, "Config"},
-            {"Информация", 16, "Browser"},      {"Новости", 16, "Browser"},
-            {"Погода", 17, "Browser"},          {"Ресурсы", 18, "Resources"},
-            {"Справка", 25, "Help"},            {"Интернет-поддержка", 21, "Browser"},
-            {"Новые версии", 22, "Browser"},    {"Плагины", 101, "Browser"},
+            {"Ежедневник", 778, "EveryDay"},
+            {"Календарь", 777, "CalendarBox"},
+            {"Почта", 1, "GroupBox1"},
+            {"Пароли", 40, "PassBox"},
+            {"Дневник", 41, "DiaryBox"},
+            {"Заметки", 9, "Marks"},
+            {"Расписание", 6, "GroupBox5"},
+            {"Напоминания", 6, "GroupBox5"},
+            {"Задачи", 5, "GroupBox6"},
+            {"Адресная книга", 10, "GroupBox2"},
+            {"Записи", 10, "GroupBox2"},
+            {"Поиск", 11, "GroupBox4"},
+            {"Медиа", 42, "IdeaBox"},
+            {"Идеи", 42, "IdeaBox"},
+            {"Плагины", 33, "GroupBox7"},
+            {"Настройки", 15, "Config"},
+            {"Информация", 16, "Browser"},
+            {"Новости", 16, "Browser"},
+            {"Погода", 17, "Browser"},
+            {"Ресурсы", 18, "Resources"},
+            {"Справка", 25, "Help"},
+            {"Интернет-поддержка", 21, "Browser"},
+            {"Новые версии", 22, "Browser"},
+            {"Плагины", 101, "Browser"},
             {"Официальный сайт программы", 21, "Browser"},
             {"Письмо в службу поддержки", 30, "GroupBox1"},
         };
@@ -113,10 +125,11 @@ private slots:
         MessageBoxes::successBox("Готово");
         QCOMPARE(m_seams->boxes.shown.size(), 2);
         QCOMPARE(m_seams->boxes.shown[0].title, QStringLiteral("Произошла ошибка!"));
-        QCOMPARE(m_seams->boxes.shown[0].text,
-                 QStringLiteral("Нет связи\r\n\r\nДля устранения причин ошибки воспользуйтесь значком ? в правом "
-                                "верхнем углу. Или можете активировать в правой панели режим Справка и выбрать "
-                                "требуемый раздел."));
+        QCOMPARE(
+            m_seams->boxes.shown[0].text,
+            QStringLiteral("Нет связи\r\n\r\nДля устранения причин ошибки воспользуйтесь значком ? в правом "
+                           "верхнем углу. Или можете активировать в правой панели режим Справка и выбрать "
+                           "требуемый раздел."));
         QCOMPARE(m_seams->boxes.shown[0].icon, MessageBoxes::Icon::Critical);
         QCOMPARE(m_seams->boxes.shown[1].title, QStringLiteral("Успех"));
         QCOMPARE(m_seams->boxes.shown[1].text, QStringLiteral("Готово"));
@@ -182,7 +195,8 @@ private slots:
         const QString path = m_home->path() + "/list.txt";
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("\xEF\xE5\xF0\xE2\xE0\xFF\r\n\xE2\xF2\xEE\xF0\xE0\xFF\r\n"); // "первая", "вторая" in Windows-1251
+        file.write(
+            "\xEF\xE5\xF0\xE2\xE0\xFF\r\n\xE2\xF2\xEE\xF0\xE0\xFF\r\n"); // "первая", "вторая" in Windows-1251
         file.close();
 
         auto* memo = new QPlainTextEdit(m_window->sectionBox("EveryDay"));

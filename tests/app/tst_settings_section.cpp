@@ -43,7 +43,8 @@ private slots:
         QVERIFY(!fixture.window->settingsChanged());
         QCOMPARE(fixture.window->PageControl1->currentIndex(), 0);
         // Autorun on: the entry points at the running program.
-        QCOMPARE(fixture.registry->readString(Settings::kRunKey, "Quillarbor 3.2"), SystemInfo::executablePath());
+        QCOMPARE(fixture.registry->readString(Settings::kRunKey, "Quillarbor 3.2"),
+                 SystemInfo::executablePath());
         QVERIFY(QFile::exists(Settings::autostartEntryPath()));
     }
 

@@ -60,7 +60,8 @@ private slots:
         QCOMPARE(registry.readString(kConfig, "Skin"), QStringLiteral("Metal"));
         QCOMPARE(m_seams->boxes.shown.size(), 1);
         QCOMPARE(m_seams->boxes.shown[0].title, QStringLiteral("Информация"));
-        QCOMPARE(m_seams->boxes.shown[0].text, QStringLiteral("Посетите наш сайт с целю проверки обновления программы"));
+        QCOMPARE(m_seams->boxes.shown[0].text,
+                 QStringLiteral("Посетите наш сайт с целю проверки обновления программы"));
         QCOMPARE(m_seams->boxes.shown[0].icon, MessageBoxes::Icon::Information);
         QCOMPARE(m_seams->shell.opened.size(), 1);
         QVERIFY(m_seams->shell.opened[0].startsWith("https://"));
@@ -92,18 +93,19 @@ private slots:
             else
                 registry.deleteValue(kInstall, "version");
         }
-        m_seams->modals.scripts.enqueue([](QDialog* window) {
-            QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 3000);
-        });
+        m_seams->modals.scripts.enqueue(
+            [](QDialog* window) { QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 3000); });
         RegistryStore registry(RegistryStore::defaultPath());
         Startup::prepareSettings(registry);
 
         QCOMPARE(m_seams->modals.opened.size(), firstRun ? 1 : 0);
         QCOMPARE(registry.readString(kInstall, "version"), QStringLiteral("3.2"));
         const bool upgraded = version == "2.9";
-        QCOMPARE(registry.readString(kConfig, "Skin"), firstRun ? QStringLiteral("Metal") : QStringLiteral("Modern"));
-        QCOMPARE(registry.readString(kConfig, "BackupPath"),
-                 (firstRun || upgraded) ? QStringLiteral("C:\\Quillarbor-backup.zip") : QStringLiteral("D:\\mine.zip"));
+        QCOMPARE(registry.readString(kConfig, "Skin"),
+                 firstRun ? QStringLiteral("Metal") : QStringLiteral("Modern"));
+        QCOMPARE(registry.readString(kConfig, "BackupPath"), (firstRun || upgraded)
+                                                                 ? QStringLiteral("C:\\Quillarbor-backup.zip")
+                                                                 : QStringLiteral("D:\\mine.zip"));
         QCOMPARE(m_seams->boxes.shown.size(), firstRun ? 1 : 0);
     }
 
@@ -114,7 +116,8 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("\x00\x01garbage");
         file.close();
-        m_seams->modals.scripts.enqueue([](QDialog* window) { QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 3000); });
+        m_seams->modals.scripts.enqueue(
+            [](QDialog* window) { QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 3000); });
 
         RegistryStore registry(RegistryStore::defaultPath());
         Startup::prepareSettings(registry);
@@ -177,11 +180,13 @@ private slots:
         const QStringList lines = box.text.split("\r\n");
         QCOMPARE(lines.size(), 6); // four lines, an empty line, the help hint
         QCOMPARE(lines[0], QStringLiteral("Критическая ошибка подключения базы данных!"));
-        QCOMPARE(lines[1], QStringLiteral("Попробуйте переустановить программу или закачать драйвер для поддержки "
-                                          "работы с базами данных:"));
+        QCOMPARE(lines[1],
+                 QStringLiteral("Попробуйте переустановить программу или закачать драйвер для поддержки "
+                                "работы с базами данных:"));
         QVERIFY(lines[2].endsWith("mdac_typ.zip"));
-        QCOMPARE(lines[3], QStringLiteral("Если Вам не удаётся устранить неисправность, то обратитесь в службу "
-                                          "поддержки."));
+        QCOMPARE(lines[3],
+                 QStringLiteral("Если Вам не удаётся устранить неисправность, то обратитесь в службу "
+                                "поддержки."));
         QCOMPARE(lines[4], QString());
         QVERIFY(!QFile::exists(m_home->profileFolder() + "/profile.mdb"));
     }

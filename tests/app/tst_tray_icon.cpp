@@ -39,7 +39,8 @@ private slots:
 
     void minimisingTwiceGivesOneIcon()
     {
-        WindowFixture fixture([](RegistryStore& registry) { registry.writeBool(kConfig, "HideInTray", false); });
+        WindowFixture fixture(
+            [](RegistryStore& registry) { registry.writeBool(kConfig, "HideInTray", false); });
         TForm1& window = *fixture.window;
         window.Timer1Timer();
         QVERIFY(window.isVisible());
@@ -55,7 +56,8 @@ private slots:
 
     void hideInTrayCommandAndPictures()
     {
-        WindowFixture fixture([](RegistryStore& registry) { registry.writeBool(kConfig, "HideInTray", false); });
+        WindowFixture fixture(
+            [](RegistryStore& registry) { registry.writeBool(kConfig, "HideInTray", false); });
         TForm1& window = *fixture.window;
         window.Timer1Timer();
         QAction* hide = window.findChild<QAction*>("HideInTrayAction");

@@ -5,10 +5,10 @@
 #include "registry_store.h"
 #include "reminders_section.h"
 #include "schedule.h"
-#include "tasks_section.h"
 #include "scripted_seams.h"
 #include "sections.h"
 #include "settings.h"
+#include "tasks_section.h"
 #include "test_home.h"
 #include "test_main.h"
 

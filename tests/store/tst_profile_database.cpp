@@ -19,18 +19,19 @@ QList<QPair<QString, QStringList>> expectedSchema()
         {"Ключи", {"Count INTEGER", "Ключ TEXT(50)", "Заблокировано BOOLEAN"}},
         {"Адресная книга",
          {"Key INTEGER", "Имя TEXT(50)", "Фамилия TEXT(50)", "Отчество TEXT(50)", "Телефон1 TEXT(50)",
-          "Телефон2 TEXT(50)", "E-mail TEXT(50)", "ICQ TEXT(50)", "Дата рождения DATETIME", "Напоминать BOOLEAN",
-          "Категория INTEGER", "Комментарий TEXT(50)"}},
+          "Телефон2 TEXT(50)", "E-mail TEXT(50)", "ICQ TEXT(50)", "Дата рождения DATETIME",
+          "Напоминать BOOLEAN", "Категория INTEGER", "Комментарий TEXT(50)"}},
         {"Напоминания", {"Key INTEGER", "Текст TEXT(50)", "Дата DATETIME"}},
         {"Задачи",
          {"Key INTEGER", "Название TEXT(50)", "Комментарий TEXT(50)", "Дата DATETIME", "Имя файла TEXT(255)",
           "Тип TEXT(50)"}},
         {"Пароли", {"Key INTEGER", "Принадлежность TEXT(50)", "Логин TEXT(50)", "Пароль TEXT(50)"}},
-        {"Темы",
-         {"Key INTEGER", "Наименование TEXT(50)", "Название TEXT(50)", "Размер WORD", "FЦветR WORD", "FЦветG WORD",
-          "FЦветB WORD", "Жирный BOOLEAN", "Курсив BOOLEAN", "Подчёркнутый BOOLEAN", "ЦветR WORD", "ЦветG WORD",
-          "ЦветB WORD", "Название2 TEXT(50)", "Размер2 WORD", "FЦветR2 WORD", "FЦветG2 WORD", "FЦветB2 WORD",
-          "Жирный2 BOOLEAN", "Курсив2 BOOLEAN", "Подчёркнутый2 BOOLEAN"}},
+        {"Темы", {"Key INTEGER",          "Наименование TEXT(50)", "Название TEXT(50)", "Размер WORD",
+                  "FЦветR WORD",          "FЦветG WORD",           "FЦветB WORD",       "Жирный BOOLEAN",
+                  "Курсив BOOLEAN",       "Подчёркнутый BOOLEAN",  "ЦветR WORD",        "ЦветG WORD",
+                  "ЦветB WORD",           "Название2 TEXT(50)",    "Размер2 WORD",      "FЦветR2 WORD",
+                  "FЦветG2 WORD",         "FЦветB2 WORD",          "Жирный2 BOOLEAN",   "Курсив2 BOOLEAN",
+                  "Подчёркнутый2 BOOLEAN"}},
     };
 }
 
@@ -52,7 +53,8 @@ private slots:
         QVERIFY(db.open());
         {
             QSqlQuery tables(db);
-            QVERIFY(tables.exec("SELECT name FROM sqlite_master WHERE type='table' AND name <> 'sqlite_sequence'"));
+            QVERIFY(tables.exec(
+                "SELECT name FROM sqlite_master WHERE type='table' AND name <> 'sqlite_sequence'"));
             QStringList names;
             while (tables.next())
                 names.append(tables.value(0).toString());
@@ -164,7 +166,8 @@ private slots:
         QVERIFY(!error.isEmpty());
 
         // Enciphered values may hold U+0000 and control characters.
-        const QString secret = QString(QChar(0)) + QChar(1) + QStringLiteral("\x7f\t") + QChar(0xFF) + QChar(0);
+        const QString secret =
+            QString(QChar(0)) + QChar(1) + QStringLiteral("\x7f\t") + QChar(0xFF) + QChar(0);
         auto keyRow = database.KeysTable.at(2);
         QVERIFY(keyRow);
         QVERIFY(database.KeysTable.update(keyRow->key, {{"Ключ", secret}}));

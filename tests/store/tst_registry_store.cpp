@@ -70,13 +70,15 @@ private slots:
             RegistryStore store(RegistryStore::defaultPath());
             store.load();
             store.writeInteger(QStringLiteral("A"), QStringLiteral("z"), 1);
-            store.writeString(QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("текст \"с\" кавычками"));
+            store.writeString(QStringLiteral("A"), QStringLiteral("b"),
+                              QStringLiteral("текст \"с\" кавычками"));
             store.writeBool(QStringLiteral("A"), QStringLiteral("m"), false);
         }
         RegistryStore again(RegistryStore::defaultPath());
         QVERIFY(!again.load().damaged);
         QCOMPARE(again.valueNames(QStringLiteral("a")), (QStringList{"z", "b", "m"}));
-        QCOMPARE(again.readString(QStringLiteral("A"), QStringLiteral("b")), QStringLiteral("текст \"с\" кавычками"));
+        QCOMPARE(again.readString(QStringLiteral("A"), QStringLiteral("b")),
+                 QStringLiteral("текст \"с\" кавычками"));
         QCOMPARE(again.valueType(QStringLiteral("A"), QStringLiteral("m")), RegistryStore::Type::Integer);
 
         const QFile::Permissions fileMode = QFile::permissions(m_home->registryFile());
@@ -89,9 +91,12 @@ private slots:
     {
         RegistryStore store(RegistryStore::defaultPath());
         store.load();
-        store.writeString(QStringLiteral("Software\\Quillarbor\\Config"), QStringLiteral("Skin"), QStringLiteral("x"));
-        store.writeString(QStringLiteral("Software\\Quillarbor\\Mail"), QStringLiteral("MyBoxes"), QStringLiteral("y"));
-        store.writeString(QStringLiteral("Software\\QuillarborOther"), QStringLiteral("Keep"), QStringLiteral("z"));
+        store.writeString(QStringLiteral("Software\\Quillarbor\\Config"), QStringLiteral("Skin"),
+                          QStringLiteral("x"));
+        store.writeString(QStringLiteral("Software\\Quillarbor\\Mail"), QStringLiteral("MyBoxes"),
+                          QStringLiteral("y"));
+        store.writeString(QStringLiteral("Software\\QuillarborOther"), QStringLiteral("Keep"),
+                          QStringLiteral("z"));
         QVERIFY(store.deleteValue(QStringLiteral("Software\\Quillarbor\\Config"), QStringLiteral("absent")));
         QVERIFY(store.deleteValue(QStringLiteral("Software\\Quillarbor\\Config"), QStringLiteral("SKIN")));
         QVERIFY(!store.valueExists(QStringLiteral("Software\\Quillarbor\\Config"), QStringLiteral("Skin")));

@@ -90,7 +90,8 @@ private slots:
         QStringList keys;
         for (const QString& key : reread.keyNames())
             keys.append(key.mid(kRoot.size()));
-        QCOMPARE(keys, (QStringList{"install", "Mail", "Tasks", "Marks", "Slides", "Events", "Updates", "Config"}));
+        QCOMPARE(keys,
+                 (QStringList{"install", "Mail", "Tasks", "Marks", "Slides", "Events", "Updates", "Config"}));
         QCOMPARE(reread.valueNames(kRoot + "Config"),
                  (QStringList{"Autorun", "HideInTray", "UseSkins", "Skin", "NumStartUpPlg", "BackupPath",
                               "StartUpPlg", "PlgStory"}));
@@ -113,8 +114,7 @@ private slots:
         QCOMPARE(record.myBoxes, QStringLiteral("Quillarbor@example.com"));
         QCOMPARE(record.hideInTray, true);
         QCOMPARE(record.view, 0);
-        QCOMPARE(result.restored,
-                 (QStringList{kRoot + "Config\\HideInTray", kRoot + "Marks\\View"}));
+        QCOMPARE(result.restored, (QStringList{kRoot + "Config\\HideInTray", kRoot + "Marks\\View"}));
         QCOMPARE(store.readBool(kRoot + "Config", "HideInTray"), true);
         QCOMPARE(store.readInteger(kRoot + "Marks", "View"), 0);
 
@@ -135,7 +135,8 @@ private slots:
         store.writeString(kRoot + "Config", "Skin", "Modern");
         QVERIFY(!Settings::upgradeNeedsFirstRun(store, "2.9"));
         QCOMPARE(store.readString(kRoot + "install", "version"), QStringLiteral("3.2"));
-        QCOMPARE(store.readString(kRoot + "Config", "BackupPath"), QStringLiteral("C:\\Quillarbor-backup.zip"));
+        QCOMPARE(store.readString(kRoot + "Config", "BackupPath"),
+                 QStringLiteral("C:\\Quillarbor-backup.zip"));
         QCOMPARE(store.readString(kRoot + "Config", "Skin"), QStringLiteral("Modern"));
 
         QVERIFY(Settings::upgradeNeedsFirstRun(store, "3.1"));

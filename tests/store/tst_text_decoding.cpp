@@ -13,7 +13,8 @@ private slots:
         QCOMPARE(TextDecoding::decode(russian.toUtf8()), russian);
         QCOMPARE(TextDecoding::decode("\xEF\xBB\xBF" + russian.toUtf8()), russian);
         // The same text as the Windows version wrote it.
-        const QByteArray cp1251("\xCF\xF0\xE8\xE2\xE5\xF2, \xB8\xE6\xE8\xEA! \xB9" "5");
+        const QByteArray cp1251("\xCF\xF0\xE8\xE2\xE5\xF2, \xB8\xE6\xE8\xEA! \xB9"
+                                "5");
         QCOMPARE(TextDecoding::decode(cp1251), russian);
         QByteArray utf16("\xFF\xFE");
         for (QChar c : russian) {

@@ -10,7 +10,8 @@ MessageBoxes::Button ScriptedMessageBoxes::show(QWidget*, const MessageBoxes::Re
     if (!answers.isEmpty())
         return answers.dequeue();
     // Unscripted: the harmless answer.
-    for (MessageBoxes::Button safe : {MessageBoxes::Button::Ok, MessageBoxes::Button::No, MessageBoxes::Button::Cancel})
+    for (MessageBoxes::Button safe :
+         {MessageBoxes::Button::Ok, MessageBoxes::Button::No, MessageBoxes::Button::Cancel})
         if (request.buttons.contains(safe))
             return safe;
     return request.buttons.value(0, MessageBoxes::Button::Ok);

@@ -14,7 +14,8 @@ TestHome::TestHome()
     QDir(home).mkpath(QStringLiteral(".local/share"));
     QDir(home).mkpath(QStringLiteral(".cache"));
     QDir(home).mkpath(QStringLiteral("run"));
-    QFile::setPermissions(home + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(home + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("HOME", home.toUtf8());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
     qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toUtf8());

@@ -47,7 +47,8 @@ int main(int argc, char** argv)
     const QString building = output + QStringLiteral(".building");
     QFile::remove(building);
     {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("template"));
+        QSqlDatabase database =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("template"));
         database.setDatabaseName(building);
         if (!database.open()) {
             err << database.lastError().text() << "\n";
