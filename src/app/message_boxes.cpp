@@ -34,6 +34,8 @@ public:
     Button show(QWidget* parent, const Request& request) override
     {
         QMessageBox box(toQt(request.icon), request.title, request.text, QMessageBox::NoButton, parent);
+        // Names typed by the user may look like markup: show them as they are.
+        box.setTextFormat(Qt::PlainText);
         QList<QPair<QAbstractButton*, Button>> map;
         for (Button button : request.buttons) {
             switch (button) {
