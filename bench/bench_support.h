@@ -1,5 +1,7 @@
 #pragma once
 
+#include "message_boxes.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QList>
@@ -23,5 +25,19 @@ inline void useHome(const QString& home)
     qputenv("HOME", home.toUtf8());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
 }
+
+// Answers every message box at once: benchmarks have nobody to click.
+class SilentBoxes : public MessageBoxes::Backend
+{
+public:
+    MessageBoxes::Button show(QWidget*, const MessageBoxes::Request&) override
+    {
+        return MessageBoxes::Button::Ok;
+    }
+    std::optional<QString> inputText(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+};
 
 } // namespace BenchSupport

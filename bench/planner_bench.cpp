@@ -27,6 +27,7 @@
 
 using BenchSupport::median;
 using BenchSupport::useHome;
+using BenchSupport::SilentBoxes;
 
 namespace {
 
@@ -34,19 +35,6 @@ constexpr int kNotes = 10000;
 constexpr int kReminders = 100000;
 constexpr int kTasks = 100000;
 constexpr int kRuns = 15;
-
-class SilentBoxes : public MessageBoxes::Backend
-{
-public:
-    MessageBoxes::Button show(QWidget*, const MessageBoxes::Request&) override
-    {
-        return MessageBoxes::Button::Ok;
-    }
-    std::optional<QString> inputText(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-};
 
 // Rows spread over four years around today, a few dozen of them today.
 void fillProfile(const QSqlDatabase& database)

@@ -21,6 +21,7 @@
 
 using BenchSupport::median;
 using BenchSupport::useHome;
+using BenchSupport::SilentBoxes;
 
 namespace {
 
@@ -61,19 +62,6 @@ int bareWindow(QApplication& application)
     Startup::reportShownAndQuit(application);
     return application.exec();
 }
-
-class SilentBoxes : public MessageBoxes::Backend
-{
-public:
-    MessageBoxes::Button show(QWidget*, const MessageBoxes::Request&) override
-    {
-        return MessageBoxes::Button::Ok;
-    }
-    std::optional<QString> inputText(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-};
 
 } // namespace
 
