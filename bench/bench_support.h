@@ -1,12 +1,17 @@
 #pragma once
 
 #include "message_boxes.h"
+#include "registry_store.h"
+#include "settings.h"
+#include "system_info.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QList>
 #include <QString>
+#include <QTemporaryDir>
 #include <algorithm>
+#include <memory>
 
 // Small helpers shared by the benchmark programs.
 namespace BenchSupport {
@@ -38,6 +43,31 @@ public:
     {
         return std::nullopt;
     }
+};
+
+// A scratch home with first-run settings, the program's side files and
+// silent message boxes: what a benchmark needs to start the main window.
+class ScratchProfile
+{
+public:
+    explicit ScratchProfile(const QString& programFolder)
+    {
+        useHome(m_home.path());
+        SystemInfo::setProgramFolder(programFolder);
+        MessageBoxes::setBackend(&m_boxes);
+        m_registry = std::make_unique<RegistryStore>(RegistryStore::defaultPath());
+        m_registry->load();
+        Settings::writeFirstRunDefaults(*m_registry);
+    }
+    ~ScratchProfile() { MessageBoxes::setBackend(nullptr); }
+    Q_DISABLE_COPY_MOVE(ScratchProfile)
+
+    RegistryStore& registry() { return *m_registry; }
+
+private:
+    QTemporaryDir m_home;
+    SilentBoxes m_boxes;
+    std::unique_ptr<RegistryStore> m_registry;
 };
 
 } // namespace BenchSupport

@@ -26,8 +26,6 @@
 #include <random>
 
 using BenchSupport::median;
-using BenchSupport::useHome;
-using BenchSupport::SilentBoxes;
 
 namespace {
 
@@ -103,16 +101,9 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    QTemporaryDir home;
-    useHome(home.path());
-    SystemInfo::setProgramFolder(QStringLiteral(QUILL_PROGRAM_DIR "/"));
-    SilentBoxes boxes;
-    MessageBoxes::setBackend(&boxes);
+    BenchSupport::ScratchProfile profile(QStringLiteral(QUILL_PROGRAM_DIR "/"));
+    RegistryStore& registry = profile.registry();
     QTextStream out(stdout);
-
-    RegistryStore registry(RegistryStore::defaultPath());
-    registry.load();
-    Settings::writeFirstRunDefaults(registry);
     {
         // The first window creates the profile; fill it, then start afresh on it.
         TForm1 first(registry);

@@ -20,8 +20,6 @@
 #include <algorithm>
 
 using BenchSupport::median;
-using BenchSupport::useHome;
-using BenchSupport::SilentBoxes;
 
 namespace {
 
@@ -73,16 +71,9 @@ int main(int argc, char** argv)
     if (application.arguments().contains(QStringLiteral("--bare")))
         return bareWindow(application);
 
-    QTemporaryDir home;
-    useHome(home.path());
-    SystemInfo::setProgramFolder(QStringLiteral(QUILL_PROGRAM_DIR "/"));
-    SilentBoxes boxes;
-    MessageBoxes::setBackend(&boxes);
+    BenchSupport::ScratchProfile profile(QStringLiteral(QUILL_PROGRAM_DIR "/"));
+    RegistryStore& registry = profile.registry();
     QTextStream out(stdout);
-
-    RegistryStore registry(RegistryStore::defaultPath());
-    registry.load();
-    Settings::writeFirstRunDefaults(registry);
     QList<double> creation;
     for (int run = 0; run < 21; ++run) {
         QElapsedTimer clock;

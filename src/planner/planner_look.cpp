@@ -1,9 +1,11 @@
 #include "planner_look.h"
 
+#include "error_handler.h"
 #include "planner_rules.h"
 #include "slides_page.h"
 
 #include <QDateEdit>
+#include <QDialog>
 #include <QFont>
 #include <QLineEdit>
 #include <QPushButton>
@@ -64,22 +66,19 @@ void keepInRange(QLineEdit* box, UpDown* arrows, int maximum, int fallback)
         box->setText(kept);
 }
 
-QPushButton* okButton(QWidget* parent)
+ButtonPair okCancelButtons(QDialog* window, const std::function<void()>& onOk)
 {
-    auto* button = new QPushButton(parent->style()->standardIcon(QStyle::SP_DialogOkButton),
-                                   QStringLiteral("OK"), parent);
-    button->setObjectName(QStringLiteral("BitBtn1"));
-    button->setDefault(true);
-    return button;
-}
-
-QPushButton* cancelButton(QWidget* parent)
-{
-    auto* button = new QPushButton(parent->style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                   QStringLiteral("Отмена"), parent);
-    button->setObjectName(QStringLiteral("BitBtn2"));
-    button->setAutoDefault(false);
-    return button;
+    auto* ok = new QPushButton(window->style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"),
+                               window);
+    ok->setObjectName(QStringLiteral("BitBtn1"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(window->style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                   QStringLiteral("Отмена"), window);
+    cancel->setObjectName(QStringLiteral("BitBtn2"));
+    cancel->setAutoDefault(false);
+    QObject::connect(ok, &QPushButton::clicked, window, [onOk] { ErrorHandler::guard(onOk); });
+    QObject::connect(cancel, &QPushButton::clicked, window, &QDialog::reject);
+    return {ok, cancel};
 }
 
 } // namespace PlannerLook

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QDateEdit;
+class QDialog;
 class QFont;
 class QLineEdit;
 class QPushButton;
@@ -27,7 +29,13 @@ UpDown* arrowsFor(QLineEdit* box, const char* objectName, int maximum, QWidget* 
 // or the fallback for any other text.
 void keepInRange(QLineEdit* box, UpDown* arrows, int maximum, int fallback);
 
-QPushButton* okButton(QWidget* parent);
-QPushButton* cancelButton(QWidget* parent);
+struct ButtonPair
+{
+    QPushButton* ok;     // BitBtn1
+    QPushButton* cancel; // BitBtn2
+};
+// The OK and Cancel buttons of a planner window: OK runs the handler under the
+// application-wide error handler, Cancel rejects the window.
+ButtonPair okCancelButtons(QDialog* window, const std::function<void()>& onOk);
 
 } // namespace PlannerLook

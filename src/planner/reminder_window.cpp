@@ -50,11 +50,9 @@ TForm5::TForm5(const RegistryStore& registry, QWidget* parent)
     connect(Edit1, &QLineEdit::textChanged, this, &TForm5::Edit1Change);
     connect(Edit2, &QLineEdit::textChanged, this, &TForm5::Edit2Change);
 
-    BitBtn1 = PlannerLook::okButton(this);
-    BitBtn2 = PlannerLook::cancelButton(this);
-    connect(BitBtn1, &QPushButton::clicked, this,
-            [this] { ErrorHandler::guard([this] { BitBtn1Click(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    const PlannerLook::ButtonPair okCancel = PlannerLook::okCancelButtons(this, [this] { BitBtn1Click(); });
+    BitBtn1 = okCancel.ok;
+    BitBtn2 = okCancel.cancel;
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(16, 14, 16, 12);

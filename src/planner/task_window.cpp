@@ -97,11 +97,9 @@ TForm7::TForm7(QWidget* parent) : PlannerWindow(QSize(kClientWidth, kClientHeigh
     StaticText2->setWordWrap(true);
     StaticText2->setMargin(6);
 
-    BitBtn1 = PlannerLook::okButton(this);
-    BitBtn2 = PlannerLook::cancelButton(this);
-    connect(BitBtn1, &QPushButton::clicked, this,
-            [this] { ErrorHandler::guard([this] { BitBtn1Click(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    const PlannerLook::ButtonPair okCancel = PlannerLook::okCancelButtons(this, [this] { BitBtn1Click(); });
+    BitBtn1 = okCancel.ok;
+    BitBtn2 = okCancel.cancel;
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 14, 20, 12);

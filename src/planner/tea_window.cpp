@@ -54,11 +54,9 @@ TTeaForm::TTeaForm(QWidget* parent) : PlannerWindow(QSize(kWidth, kHeight), pare
     Image1->setFixedSize(56, 56);
     Image1->setAlignment(Qt::AlignCenter);
 
-    BitBtn1 = PlannerLook::okButton(this);
-    BitBtn2 = PlannerLook::cancelButton(this);
-    connect(BitBtn1, &QPushButton::clicked, this,
-            [this] { ErrorHandler::guard([this] { BitBtn1Click(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    const PlannerLook::ButtonPair okCancel = PlannerLook::okCancelButtons(this, [this] { BitBtn1Click(); });
+    BitBtn1 = okCancel.ok;
+    BitBtn2 = okCancel.cancel;
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(14, 10, 14, 10);
