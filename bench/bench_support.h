@@ -1,6 +1,7 @@
 #pragma once
 
 #include "message_boxes.h"
+#include "modal_windows.h"
 #include "registry_store.h"
 #include "settings.h"
 #include "system_info.h"
@@ -46,7 +47,7 @@ public:
 };
 
 // A scratch home with first-run settings, the program's side files and
-// silent message boxes: what a benchmark needs to start the main window.
+// silent message boxes and windows: what a benchmark needs to start the main window.
 class ScratchProfile
 {
 public:
@@ -55,11 +56,17 @@ public:
         useHome(m_home.path());
         SystemInfo::setProgramFolder(programFolder);
         MessageBoxes::setBackend(&m_boxes);
+        // Reminders that fall due while measuring are put off at once.
+        ModalWindows::setRunner([](QDialog*) { return 0; });
         m_registry = std::make_unique<RegistryStore>(RegistryStore::defaultPath());
         m_registry->load();
         Settings::writeFirstRunDefaults(*m_registry);
     }
-    ~ScratchProfile() { MessageBoxes::setBackend(nullptr); }
+    ~ScratchProfile()
+    {
+        ModalWindows::setRunner({});
+        MessageBoxes::setBackend(nullptr);
+    }
     Q_DISABLE_COPY_MOVE(ScratchProfile)
 
     RegistryStore& registry() { return *m_registry; }
