@@ -37,13 +37,14 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
 {
     setObjectName(QStringLiteral("TForm1"));
     buildWindow();
-    m_settingsSection = new SettingsSection(PageControl1, *this);
-    // Notes, the daily planner and the calendar fill their section boxes.
-    m_notes = new NotesSection(*this, sectionBox(QStringLiteral("Marks")));
+    // The daily planner and the calendar fill their section boxes.
     m_planner = new DailyPlannerPage(*this, sectionBox(QStringLiteral("EveryDay")));
     m_calendar = new CalendarSection(*this, sectionBox(QStringLiteral("CalendarBox")));
     m_tray = new TrayIcon(this, PopupMenu1, this);
-    buildContactSections();
+    // The mail section's subject box reads its history as the window shows.
+    Theme = new TSmartBox(m_registry, sectionBox(QStringLiteral("GroupBox1")));
+    Theme->setObjectName(QStringLiteral("Theme"));
+    Theme->setGeometry(16, 104, 400, 26);
     // Reminders and tasks (sections 6 and 5), the due-item monitor on Timer1
     // and the kettle timers of the tray menu.
     m_schedule = new Schedule(*this, this, sectionBox(QStringLiteral("GroupBox5")),
@@ -63,6 +64,16 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
         if (m_currentSection == Sections::kEveryDay)
             m_planner->build();
     });
+
+    // What start-up does not show waits for its first showing: the window
+    // comes up sooner, and the data is read when it is needed.
+    buildLater({QStringLiteral("Config")}, [this] { buildSettingsSection(); });
+    buildLater({QStringLiteral("Marks")}, [this] { buildNotesSection(); });
+    buildLater({QStringLiteral("GroupBox1"), QStringLiteral("GroupBox2"), QStringLiteral("GroupBox4")},
+               [this] { buildContactSections(); });
+    buildLater({QStringLiteral("GroupBox5")}, [this] { m_schedule->reminders(); });
+    buildLater({QStringLiteral("GroupBox6")}, [this] { m_schedule->tasks(); });
+
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
 }
@@ -75,15 +86,10 @@ TForm1::~TForm1()
 void TForm1::FormCreate()
 {
     m_settings.programFolder = SystemInfo::programFolder();
-    m_mainFont = sectionBox(QStringLiteral("GroupBox1"))->font();
+    m_mainFont = m_boxes.value(QStringLiteral("GroupBox1"))->font();
     // Colour schemes and the slide show; applying a scheme changes the main font.
     m_appearance = new Appearance(*this, this, PageControl1, Image1);
     connect(m_appearance, &Appearance::mainFontChanged, this, &TForm1::setMainFont);
-    // The settings save takes the slide page's values and sets the show up again.
-    m_settingsSection->readSlidePage = [this](Settings::Record& record) {
-        m_appearance->readSlidePage(record);
-    };
-    m_settingsSection->setUpSlides = [this] { m_appearance->SlideSetUp(); };
 
     runStageOfSettings();
     if (m_fatal)
@@ -97,17 +103,7 @@ void TForm1::FormCreate()
     m_schedule->startupPass();
     // The colour scheme named by Skin; a failure is ignored.
     m_appearance->applyStoredScheme();
-    // The address book's list and the mail section's recipients, in the table's order.
-    m_addressBook->fillLists();
-
-    // The notes list takes the stored view style.
-    m_notes->setListViewStyle(m_settings.view);
-
-    m_settingsSection->fillBackupPath();
     setStatusMessage(QStringLiteral("Загрузка настроек завершена!"));
-
-    // The notes list, day notes left out.
-    m_notes->fillList();
 
     Timer1->start(kMonitorInterval);
     hide();
@@ -128,7 +124,6 @@ void TForm1::runStageOfSettings()
                    m_settings.userName);
     if (m_settings.autorun)
         Settings::writeAutorun(m_registry, SystemInfo::executablePath());
-    m_settingsSection->fillMailBoxes();
 
     m_settings.documentsFolder = SystemInfo::documentsFolder(m_registry);
     if (!m_database.open(m_settings.documentsFolder, m_settings.programFolder)) {
@@ -136,9 +131,6 @@ void TForm1::runStageOfSettings()
         m_fatal = true;
         return;
     }
-    // The notes view selector takes the stored view.
-    m_notes->selectView(m_settings.view);
-    m_settingsSection->fillCheckBoxes();
 }
 
 void TForm1::FormShow()
@@ -160,20 +152,80 @@ void TForm1::showEvent(QShowEvent* event)
     }
 }
 
+void TForm1::buildLater(const QStringList& boxes, std::function<void()> build)
+{
+    const auto part = std::make_shared<LaterPart>(LaterPart{boxes, std::move(build)});
+    for (const QString& box : boxes)
+        m_later.insert(box, part);
+}
+
+void TForm1::buildNow(const QString& box) const
+{
+    const std::shared_ptr<LaterPart> part = m_later.value(box);
+    if (!part)
+        return;
+    for (const QString& each : std::as_const(part->boxes))
+        m_later.remove(each);
+    part->build();
+    // The colour scheme was put on the window before these controls existed.
+    if (m_appearance)
+        for (const QString& each : std::as_const(part->boxes))
+            m_appearance->paintLateSection(m_boxes.value(each));
+}
+
+// The pages "Основные" and "Почта" with the settings held in memory, and the
+// pages "Скины" and "Слайды".
+void TForm1::buildSettingsSection()
+{
+    m_settingsSection = new SettingsSection(PageControl1, *this);
+    m_appearance->buildPages();
+    // The settings save takes the slide page's values and sets the show up again.
+    m_settingsSection->readSlidePage = [this](Settings::Record& record) {
+        m_appearance->readSlidePage(record);
+    };
+    m_settingsSection->setUpSlides = [this] { m_appearance->SlideSetUp(); };
+    m_settingsSection->fill();
+}
+
+// The notes list in the stored view, day notes left out.
+void TForm1::buildNotesSection()
+{
+    m_notes = new NotesSection(*this, m_boxes.value(QStringLiteral("Marks")));
+    m_notes->selectView(m_settings.view);
+    m_notes->setListViewStyle(m_settings.view);
+    m_notes->fillList();
+}
+
 // The address book (section 10), its search (section 11), and the mail
-// section's recipient list and subject box.
+// section's recipient list, both lists in the table's order.
 void TForm1::buildContactSections()
 {
-    QGroupBox* mail = sectionBox(QStringLiteral("GroupBox1"));
-    m_addressBook = new AddressBookSection(*this, sectionBox(QStringLiteral("GroupBox2")), mail);
-    m_search = new SearchSection(*this, sectionBox(QStringLiteral("GroupBox4")), *m_addressBook);
+    m_addressBook = new AddressBookSection(*this, m_boxes.value(QStringLiteral("GroupBox2")),
+                                           m_boxes.value(QStringLiteral("GroupBox1")));
+    m_search = new SearchSection(*this, m_boxes.value(QStringLiteral("GroupBox4")), *m_addressBook);
     // The "?" buttons: the help section, until it can open a page by its number.
     connect(m_addressBook, &AddressBookSection::helpRequested, this,
             [this] { showSection(Sections::kHelp); });
     connect(m_search, &SearchSection::helpRequested, this, [this] { showSection(Sections::kHelp); });
-    Theme = new TSmartBox(m_registry, mail);
-    Theme->setObjectName(QStringLiteral("Theme"));
-    Theme->setGeometry(16, 104, 400, 26);
+    m_addressBook->fillLists();
+}
+
+SettingsSection* TForm1::settingsSection() const
+{
+    buildNow(QStringLiteral("Config"));
+    return m_settingsSection;
+}
+
+NotesSection* TForm1::notesSection() const
+{
+    buildNow(QStringLiteral("Marks"));
+    return m_notes;
+}
+
+AddressBookSection* TForm1::addressBook() const
+{
+    buildNow(QStringLiteral("GroupBox2"));
+    return m_addressBook;
 }
 
 void TForm1::Timer1Timer()
@@ -190,13 +242,15 @@ void TForm1::Timer1Timer()
 
 QGroupBox* TForm1::sectionBox(const QString& objectName) const
 {
+    buildNow(objectName);
     return m_boxes.value(objectName);
 }
 
 void TForm1::showSection(int number)
 {
     // Leaving the settings section saves what changed; a failed save keeps it shown.
-    if (!sectionBox(QStringLiteral("Config"))->isHidden() && !m_settingsSection->saveIfChanged()) {
+    if (!m_boxes.value(QStringLiteral("Config"))->isHidden() && m_settingsSection &&
+        !m_settingsSection->saveIfChanged()) {
         ErrorHandler::report();
         return;
     }
@@ -206,7 +260,7 @@ void TForm1::showSection(int number)
     const Sections::Box* box = Sections::boxOf(number);
     if (!box)
         return;
-    m_boxes.value(box->objectName)->show();
+    sectionBox(box->objectName)->show();
     runShowingStep(number);
 }
 
@@ -241,12 +295,12 @@ QString TForm1::statusMessage() const
 
 void TForm1::markSettingsChanged()
 {
-    m_settingsSection->markChanged();
+    settingsSection()->markChanged();
 }
 
 bool TForm1::settingsChanged() const
 {
-    return m_settingsSection->isChanged();
+    return m_settingsSection && m_settingsSection->isChanged();
 }
 
 void TForm1::hideIntoTray()
@@ -301,7 +355,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     try {
         m_tray->resetPicture();
         hide();
-        closedCleanly = m_settingsSection->saveIfChanged();
+        closedCleanly = !m_settingsSection || m_settingsSection->saveIfChanged();
     } catch (...) {
     }
     if (!closedCleanly)

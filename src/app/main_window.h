@@ -7,6 +7,8 @@
 #include <QGroupBox>
 #include <QHash>
 #include <QMainWindow>
+#include <functional>
+#include <memory>
 
 class Appearance;
 class AddressBookSection;
@@ -45,6 +47,7 @@ public:
 
     void showSection(int number) override;
     int currentSection() const { return m_currentSection; }
+    // A section's group box with its controls, built if they were not yet.
     QGroupBox* sectionBox(const QString& objectName) const;
 
     void setStatusMessage(const QString& text) override;
@@ -55,7 +58,7 @@ public:
     ProfileDatabase& database() override { return m_database; }
     void markSettingsChanged() override;
     bool settingsChanged() const;
-    SettingsSection* settingsSection() const { return m_settingsSection; }
+    SettingsSection* settingsSection() const;
     TrayIcon* trayIcon() const { return m_tray; }
     void prepareSecondary(SkinnedDialog& window) override;
 
@@ -68,7 +71,7 @@ public:
     // readSlidePage() and SlideSetUp() for the settings save.
     Appearance* appearance() const { return m_appearance; }
     // Notes (section 9), the daily planner (778) and the calendar (777).
-    NotesSection* notesSection() const { return m_notes; }
+    NotesSection* notesSection() const;
     DailyPlannerPage* plannerPage() const { return m_planner; }
     CalendarSection* calendarSection() const { return m_calendar; }
 
@@ -93,7 +96,7 @@ public:
     QTabWidget* PageControl1 = nullptr;
     // The mail section's subject box, which remembers earlier subjects.
     TSmartBox* Theme = nullptr;
-    AddressBookSection* addressBook() const { return m_addressBook; }
+    AddressBookSection* addressBook() const;
     // Reminders, tasks, the due-item monitor and the kettle timers.
     Schedule* schedule() const { return m_schedule; }
 
@@ -116,6 +119,12 @@ private:
     void buildSectionBoxes();
     void buildSettingsPages();
     void buildContactSections();
+    void buildSettingsSection();
+    void buildNotesSection();
+    // Controls that start-up does not show are built on their section's
+    // first showing, with the data start-up would have put in them.
+    void buildLater(const QStringList& boxes, std::function<void()> build);
+    void buildNow(const QString& box) const;
     void runStageOfSettings();
     void runShowingStep(int number);
     void launchTool(const QString& caption, const QStringList& candidates);
@@ -125,6 +134,12 @@ private:
     Settings::Record m_settings;
     ProfileDatabase m_database;
     QHash<QString, QGroupBox*> m_boxes;
+    struct LaterPart
+    {
+        QStringList boxes;
+        std::function<void()> build;
+    };
+    mutable QHash<QString, std::shared_ptr<LaterPart>> m_later;
     QLabel* m_statusPanel = nullptr;
     AddressBookSection* m_addressBook = nullptr;
     SearchSection* m_search = nullptr;

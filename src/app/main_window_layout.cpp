@@ -279,5 +279,6 @@ void TForm1::buildSettingsPages()
 
 QWidget* TForm1::settingsPage(int index) const
 {
+    buildNow(QStringLiteral("Config"));
     return PageControl1->widget(index);
 }

@@ -92,25 +92,18 @@ void SettingsSection::buildMailPage(QWidget* page)
         connect(edit, &QLineEdit::textChanged, this, &SettingsSection::markChangedByUser);
 }
 
-void SettingsSection::fillMailBoxes()
+void SettingsSection::fill()
 {
     const Settings::Record& record = m_host.settings();
+    m_filling = true;
     Edit9->setText(record.smtpServer);
     Edit10->setText(record.myBoxes);
     Edit11->setText(kHiddenPassword);
-}
-
-void SettingsSection::fillCheckBoxes()
-{
-    const Settings::Record& record = m_host.settings();
     CheckBox3->setChecked(record.autoLoadNewPlugins);
     CheckBox1->setChecked(record.autorun);
     CheckBox2->setChecked(record.hideInTray);
-}
-
-void SettingsSection::fillBackupPath()
-{
-    Edit20->setText(m_host.settings().backupPath);
+    Edit20->setText(record.backupPath);
+    m_filling = false;
 }
 
 void SettingsSection::markChanged()
@@ -120,8 +113,8 @@ void SettingsSection::markChanged()
 
 void SettingsSection::markChangedByUser()
 {
-    // Filling the controls at start-up is no change.
-    if (m_host.startupFinished())
+    // Filling the controls is no change.
+    if (m_host.startupFinished() && !m_filling)
         markChanged();
 }
 

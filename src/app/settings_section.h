@@ -26,10 +26,9 @@ public:
 
     SettingsSection(QTabWidget* pages, SectionHost& host);
 
-    // Start-up: the mail boxes, and later the check boxes and the backup path.
-    void fillMailBoxes();
-    void fillCheckBoxes();
-    void fillBackupPath();
+    // The mail boxes, the check boxes and the backup path from the settings
+    // held in memory; filling is no change.
+    void fill();
 
     void markChanged();
     bool isChanged() const { return m_changed; }
@@ -71,4 +70,5 @@ private:
 
     SectionHost& m_host;
     bool m_changed = false;
+    bool m_filling = false;
 };

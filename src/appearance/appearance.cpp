@@ -35,31 +35,39 @@ Appearance::Appearance(SectionHost& host, QMainWindow* window, QTabWidget* pages
     setObjectName(QStringLiteral("Appearance"));
     m_current = SchemeLooks::current(window);
 
-    m_schemesPage = new SchemesPage(host, m_current, pages->widget(kSchemesPage));
-    putOnPage(pages->widget(kSchemesPage), m_schemesPage);
-    connect(m_schemesPage, &SchemesPage::applyRequested, this, &Appearance::ApplyScheme);
-    m_slidesPage = new SlidesPage(host, pages->widget(kSlidesPage));
-    putOnPage(pages->widget(kSlidesPage), m_slidesPage);
-    connect(pages, &QTabWidget::currentChanged, this,
-            [this] { ErrorHandler::guard([this] { PageControl1Change(); }); });
-
     // The slide timer belongs to the main window, as its other timers do.
     m_slideShow = new SlideShow(window);
     connect(m_slideShow, &SlideShow::pictureLoaded, picture,
             [picture](const QImage& image) { picture->setPixmap(QPixmap::fromImage(image)); });
-    // The picture shown until the slide set-up finds one of its own.
-    const QImage design = SlideShow::loadPicture(host.settings().programFolder + QStringLiteral("Images/") +
-                                                 QLatin1String(kDesignPicture));
-    if (!design.isNull())
-        picture->setPixmap(QPixmap::fromImage(design));
     picture->setCursor(Qt::PointingHandCursor);
     picture->installEventFilter(this);
+    connect(pages, &QTabWidget::currentChanged, this,
+            [this] { ErrorHandler::guard([this] { PageControl1Change(); }); });
+}
+
+void Appearance::buildPages()
+{
+    if (m_schemesPage)
+        return;
+    m_schemesPage = new SchemesPage(m_host, m_current, m_pages->widget(kSchemesPage));
+    putOnPage(m_pages->widget(kSchemesPage), m_schemesPage);
+    connect(m_schemesPage, &SchemesPage::applyRequested, this, &Appearance::ApplyScheme);
+    m_slidesPage = new SlidesPage(m_host, m_pages->widget(kSlidesPage));
+    putOnPage(m_pages->widget(kSlidesPage), m_slidesPage);
+}
+
+void Appearance::paintLateSection(QGroupBox* box) const
+{
+    // Without a scheme the controls keep the fonts their section gave them.
+    if (m_schemeApplied)
+        SchemeLooks::paintSection(box, m_current);
 }
 
 void Appearance::apply(const SchemeLook& look)
 {
     SchemeLooks::apply(m_window, look);
     m_current = look;
+    m_schemeApplied = true;
     emit mainFontChanged(look.mainFont);
 }
 
@@ -76,21 +84,31 @@ void Appearance::applyStoredScheme()
 
 void Appearance::ApplyScheme()
 {
+    buildPages();
     apply(m_schemesPage->editorLook());
 }
 
 void Appearance::SlideSetUp()
 {
     m_slideShow->SlideSetUp(m_host.settings());
+    // The design picture stays until the slide set-up finds one of its own.
+    if (m_picture->pixmap().isNull()) {
+        const QImage design = SlideShow::loadPicture(m_host.settings().programFolder +
+                                                     QStringLiteral("Images/") + QLatin1String(kDesignPicture));
+        if (!design.isNull())
+            m_picture->setPixmap(QPixmap::fromImage(design));
+    }
 }
 
 void Appearance::readSlidePage(Settings::Record& settings) const
 {
-    m_slidesPage->readInto(settings);
+    if (m_slidesPage)
+        m_slidesPage->readInto(settings);
 }
 
 void Appearance::PageControl1Change()
 {
+    buildPages();
     switch (m_pages->currentIndex()) {
     case kSchemesPage:
         m_schemesPage->fill();
@@ -106,6 +124,7 @@ void Appearance::PageControl1Change()
 void Appearance::Image1Click()
 {
     m_host.showSection(kSettingsSection);
+    buildPages();
     {
         const QSignalBlocker quiet(m_pages);
         m_pages->setCurrentIndex(kSlidesPage);

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class QGroupBox;
 class QLabel;
 class QMainWindow;
 class QTabWidget;
@@ -26,8 +27,15 @@ public:
     static constexpr int kSchemesPage = 2;
     static constexpr int kSlidesPage = 3;
 
-    // Puts the two pages on the page control and takes clicks on the picture.
+    // Takes clicks on the picture; the two pages are built by buildPages().
     Appearance(SectionHost& host, QMainWindow* window, QTabWidget* pages, QLabel* picture);
+
+    // Puts the two pages on the page control: once, when the settings section
+    // is first needed.
+    void buildPages();
+    // A section box whose controls were built after start-up takes the
+    // scheme the window has, as if it had been there when it was applied.
+    void paintLateSection(QGroupBox* box) const;
 
     // Start-up: puts the scheme named by Skin on the window; when there is no
     // such scheme or anything fails the window keeps its look.
@@ -47,8 +55,16 @@ public:
     // The look on the window now; its main font is the one secondary windows take.
     const SchemeLook& currentLook() const { return m_current; }
 
-    SchemesPage* schemesPage() const { return m_schemesPage; }
-    SlidesPage* slidesPage() const { return m_slidesPage; }
+    SchemesPage* schemesPage()
+    {
+        buildPages();
+        return m_schemesPage;
+    }
+    SlidesPage* slidesPage()
+    {
+        buildPages();
+        return m_slidesPage;
+    }
     SlideShow* slideShow() const { return m_slideShow; }
 
 signals:
@@ -65,6 +81,7 @@ private:
     QTabWidget* m_pages;
     QLabel* m_picture;
     SchemeLook m_current;
+    bool m_schemeApplied = false;
     SchemesPage* m_schemesPage = nullptr;
     SlidesPage* m_slidesPage = nullptr;
     SlideShow* m_slideShow = nullptr;

@@ -40,7 +40,9 @@ QList<QWidget*> directControls(const QWidget* parent)
     return parent ? parent->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly) : QList<QWidget*>();
 }
 
-void paintSectionBox(QGroupBox* box, const SchemeLook& look)
+} // namespace
+
+void paintSection(QGroupBox* box, const SchemeLook& look)
 {
     QPalette colours = box->palette();
     colours.setColor(QPalette::Window, look.background);
@@ -51,8 +53,6 @@ void paintSectionBox(QGroupBox* box, const SchemeLook& look)
         if (takesMainFont(control))
             paint(control, look.mainFont, look.mainText);
 }
-
-} // namespace
 
 void paint(QWidget* control, const QFont& font, const QColor& text)
 {
@@ -77,7 +77,7 @@ void apply(QMainWindow* window, const SchemeLook& look)
     controls += directControls(window->centralWidget());
     for (QWidget* control : controls) {
         if (auto* box = qobject_cast<QGroupBox*>(control))
-            paintSectionBox(box, look);
+            paintSection(box, look);
         else if (auto* tree = qobject_cast<QTreeView*>(control))
             paint(tree, look.treeFont, look.treeText);
     }

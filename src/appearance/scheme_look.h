@@ -2,6 +2,7 @@
 
 #include "colour_scheme.h"
 
+class QGroupBox;
 class QMainWindow;
 class QWidget;
 
@@ -13,6 +14,9 @@ namespace SchemeLooks {
 // labels, buttons, memos and list boxes directly in it, and the section tree.
 // Each control gets its own copy of the font.
 void apply(QMainWindow* window, const SchemeLook& look);
+
+// One section box and the controls directly in it, as apply() paints them.
+void paintSection(QGroupBox* box, const SchemeLook& look);
 
 // The look the window has now (its design look before any scheme).
 SchemeLook current(QMainWindow* window);

@@ -6,6 +6,7 @@
 #include <QObject>
 
 class DueItemMonitor;
+class GridSection;
 class KettleTimers;
 class QGroupBox;
 class QTimer;
@@ -31,8 +32,9 @@ public:
     // The monitor's part of each tick of the monitor timer.
     void monitorTick();
 
-    RemindersSection* reminders() const { return m_reminders; }
-    TasksSection* tasks() const { return m_tasks; }
+    // The two sections' controls are built when first asked for.
+    RemindersSection* reminders();
+    TasksSection* tasks();
     DueItemMonitor* monitor() const { return m_monitor; }
     KettleTimers* timers() const { return m_timers; }
     MonitorSwitch& monitorSwitch() { return m_switch; }
@@ -45,9 +47,14 @@ signals:
     void trayPictureReset();
 
 private:
+    void attach(GridSection* section);
+
+    SectionHost& m_host;
     MonitorSwitch m_switch;
-    RemindersSection* m_reminders;
-    TasksSection* m_tasks;
+    QGroupBox* m_remindersBox;
+    QGroupBox* m_tasksBox;
+    RemindersSection* m_reminders = nullptr;
+    TasksSection* m_tasks = nullptr;
     DueItemMonitor* m_monitor;
     KettleTimers* m_timers;
 };
