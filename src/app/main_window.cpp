@@ -36,6 +36,7 @@ constexpr int kMonitorInterval = 3000;
 TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), m_registry(registry)
 {
     setObjectName(QStringLiteral("TForm1"));
+    m_database.startLoadingDriver();
     buildWindow();
     // The daily planner and the calendar fill their section boxes.
     m_planner = new DailyPlannerPage(*this, sectionBox(QStringLiteral("EveryDay")));
@@ -88,7 +89,7 @@ void TForm1::FormCreate()
     m_settings.programFolder = SystemInfo::programFolder();
     m_mainFont = m_boxes.value(QStringLiteral("GroupBox1"))->font();
     // Colour schemes and the slide show; applying a scheme changes the main font.
-    m_appearance = new Appearance(*this, this, PageControl1, Image1);
+    m_appearance = new Appearance(*this, this, Image1);
     connect(m_appearance, &Appearance::mainFontChanged, this, &TForm1::setMainFont);
 
     runStageOfSettings();
@@ -177,8 +178,9 @@ void TForm1::buildNow(const QString& box) const
 // pages "Скины" and "Слайды".
 void TForm1::buildSettingsSection()
 {
+    buildSettingsPages();
     m_settingsSection = new SettingsSection(PageControl1, *this);
-    m_appearance->buildPages();
+    m_appearance->buildPages(PageControl1);
     // The settings save takes the slide page's values and sets the show up again.
     m_settingsSection->readSlidePage = [this](Settings::Record& record) {
         m_appearance->readSlidePage(record);
@@ -214,6 +216,12 @@ SettingsSection* TForm1::settingsSection() const
 {
     buildNow(QStringLiteral("Config"));
     return m_settingsSection;
+}
+
+Appearance* TForm1::appearance() const
+{
+    buildNow(QStringLiteral("Config"));
+    return m_appearance;
 }
 
 NotesSection* TForm1::notesSection() const

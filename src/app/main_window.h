@@ -68,8 +68,9 @@ public:
     // The settings section's pages: 0 general, 1 mail, 2 schemes, 3 slides.
     QWidget* settingsPage(int index) const;
     // Colour schemes and the slide show: the pages "Скины" and "Слайды",
-    // readSlidePage() and SlideSetUp() for the settings save.
-    Appearance* appearance() const { return m_appearance; }
+    // readSlidePage() and SlideSetUp() for the settings save. Asking for it
+    // builds the settings section.
+    Appearance* appearance() const;
     // Notes (section 9), the daily planner (778) and the calendar (777).
     NotesSection* notesSection() const;
     DailyPlannerPage* plannerPage() const { return m_planner; }
@@ -93,6 +94,7 @@ public:
     QLabel* Image1 = nullptr;
     QTimer* Timer1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
+    // The settings section's page control, made with the section.
     QTabWidget* PageControl1 = nullptr;
     // The mail section's subject box, which remembers earlier subjects.
     TSmartBox* Theme = nullptr;

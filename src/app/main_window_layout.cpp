@@ -30,6 +30,16 @@ QIcon menuIcon(const char* name)
     return QIcon(QStringLiteral(":/icons/menu/%1.png").arg(QLatin1String(name)));
 }
 
+// Every size a window manager, task bar or tray may ask for; each file is
+// decoded as the icon is made, so none is larger than it needs to be.
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (const int side : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/app_%1.png").arg(side), QSize(side, side));
+    return icon;
+}
+
 QFont fontOf(const QStringList& families, int pixels, bool bold = false)
 {
     QFont font;
@@ -45,7 +55,7 @@ void TForm1::buildWindow()
 {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
+    setWindowIcon(applicationIcon());
     setFixedSize(kClientWidth, kClientHeight);
     setFont(fontOf(
         {QStringLiteral("Century Gothic"), QStringLiteral("URW Gothic"), QStringLiteral("DejaVu Sans")}, 14));
@@ -259,7 +269,6 @@ void TForm1::buildSectionBoxes()
         box->setVisible(def.objectName == QLatin1String("EveryDay"));
         m_boxes.insert(def.objectName, box);
     }
-    buildSettingsPages();
 }
 
 void TForm1::buildSettingsPages()

@@ -9,12 +9,14 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStyleFactory>
 #include <QTextStream>
 #include <QTimer>
 #include <QTranslator>
+#include <thread>
 
 namespace Startup {
 
@@ -53,6 +55,7 @@ void prepareApplication(QApplication& application)
     // The window hides into the tray and pop-ups come and go while it is
     // hidden: only Close ends the program.
     application.setQuitOnLastWindowClosed(false);
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     auto* translator = new QTranslator(&application);
     if (translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
@@ -80,10 +83,15 @@ void prepareSettings(RegistryStore& registry)
 int run(QApplication& application)
 {
     prepareApplication(application);
+    // Reading the system's fonts is the largest single part of bringing the
+    // window up; the font database is thread-safe, so it is filled on a
+    // second thread while the settings are read and the first controls made.
+    std::jthread fonts([] { QFontDatabase::families(); });
     RegistryStore registry(RegistryStore::defaultPath());
     prepareSettings(registry);
 
     TForm1 window(registry);
+    fonts.join();
     if (!window.startedUp())
         return 1;
     QObject::connect(&window, &TForm1::programEnded, &application, &QApplication::quit, Qt::QueuedConnection);

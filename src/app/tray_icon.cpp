@@ -14,7 +14,8 @@ constexpr int kTipLength = 127;
 } // namespace
 
 TrayIcon::TrayIcon(QWidget* window, QMenu* menu, QObject* parent)
-    : QObject(parent), m_window(window), m_menu(menu), m_applicationPicture(QStringLiteral(":/icons/app.png"))
+    // The window's own picture, decoded once for both.
+    : QObject(parent), m_window(window), m_menu(menu), m_applicationPicture(window->windowIcon())
 {
 }
 

@@ -29,8 +29,8 @@ void putOnPage(QWidget* page, QWidget* content)
 
 } // namespace
 
-Appearance::Appearance(SectionHost& host, QMainWindow* window, QTabWidget* pages, QLabel* picture)
-    : QObject(window), m_host(host), m_window(window), m_pages(pages), m_picture(picture)
+Appearance::Appearance(SectionHost& host, QMainWindow* window, QLabel* picture)
+    : QObject(window), m_host(host), m_window(window), m_picture(picture)
 {
     setObjectName(QStringLiteral("Appearance"));
     m_current = SchemeLooks::current(window);
@@ -41,19 +41,20 @@ Appearance::Appearance(SectionHost& host, QMainWindow* window, QTabWidget* pages
             [picture](const QImage& image) { picture->setPixmap(QPixmap::fromImage(image)); });
     picture->setCursor(Qt::PointingHandCursor);
     picture->installEventFilter(this);
-    connect(pages, &QTabWidget::currentChanged, this,
-            [this] { ErrorHandler::guard([this] { PageControl1Change(); }); });
 }
 
-void Appearance::buildPages()
+void Appearance::buildPages(QTabWidget* pages)
 {
-    if (m_schemesPage)
+    if (m_pages)
         return;
-    m_schemesPage = new SchemesPage(m_host, m_current, m_pages->widget(kSchemesPage));
-    putOnPage(m_pages->widget(kSchemesPage), m_schemesPage);
+    m_pages = pages;
+    m_schemesPage = new SchemesPage(m_host, m_current, pages->widget(kSchemesPage));
+    putOnPage(pages->widget(kSchemesPage), m_schemesPage);
     connect(m_schemesPage, &SchemesPage::applyRequested, this, &Appearance::ApplyScheme);
-    m_slidesPage = new SlidesPage(m_host, m_pages->widget(kSlidesPage));
-    putOnPage(m_pages->widget(kSlidesPage), m_slidesPage);
+    m_slidesPage = new SlidesPage(m_host, pages->widget(kSlidesPage));
+    putOnPage(pages->widget(kSlidesPage), m_slidesPage);
+    connect(pages, &QTabWidget::currentChanged, this,
+            [this] { ErrorHandler::guard([this] { PageControl1Change(); }); });
 }
 
 void Appearance::paintLateSection(QGroupBox* box) const
@@ -84,7 +85,6 @@ void Appearance::applyStoredScheme()
 
 void Appearance::ApplyScheme()
 {
-    buildPages();
     apply(m_schemesPage->editorLook());
 }
 
@@ -93,8 +93,8 @@ void Appearance::SlideSetUp()
     m_slideShow->SlideSetUp(m_host.settings());
     // The design picture stays until the slide set-up finds one of its own.
     if (m_picture->pixmap().isNull()) {
-        const QImage design = SlideShow::loadPicture(m_host.settings().programFolder +
-                                                     QStringLiteral("Images/") + QLatin1String(kDesignPicture));
+        const QImage design = SlideShow::loadPicture(
+            m_host.settings().programFolder + QStringLiteral("Images/") + QLatin1String(kDesignPicture));
         if (!design.isNull())
             m_picture->setPixmap(QPixmap::fromImage(design));
     }
@@ -108,7 +108,6 @@ void Appearance::readSlidePage(Settings::Record& settings) const
 
 void Appearance::PageControl1Change()
 {
-    buildPages();
     switch (m_pages->currentIndex()) {
     case kSchemesPage:
         m_schemesPage->fill();
@@ -123,8 +122,10 @@ void Appearance::PageControl1Change()
 
 void Appearance::Image1Click()
 {
+    // Showing the section builds its pages.
     m_host.showSection(kSettingsSection);
-    buildPages();
+    if (!m_pages)
+        return;
     {
         const QSignalBlocker quiet(m_pages);
         m_pages->setCurrentIndex(kSlidesPage);

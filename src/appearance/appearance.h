@@ -28,11 +28,11 @@ public:
     static constexpr int kSlidesPage = 3;
 
     // Takes clicks on the picture; the two pages are built by buildPages().
-    Appearance(SectionHost& host, QMainWindow* window, QTabWidget* pages, QLabel* picture);
+    Appearance(SectionHost& host, QMainWindow* window, QLabel* picture);
 
-    // Puts the two pages on the page control: once, when the settings section
-    // is first needed.
-    void buildPages();
+    // Puts the two pages on the settings page control, once, as the settings
+    // section is built.
+    void buildPages(QTabWidget* pages);
     // A section box whose controls were built after start-up takes the
     // scheme the window has, as if it had been there when it was applied.
     void paintLateSection(QGroupBox* box) const;
@@ -55,16 +55,9 @@ public:
     // The look on the window now; its main font is the one secondary windows take.
     const SchemeLook& currentLook() const { return m_current; }
 
-    SchemesPage* schemesPage()
-    {
-        buildPages();
-        return m_schemesPage;
-    }
-    SlidesPage* slidesPage()
-    {
-        buildPages();
-        return m_slidesPage;
-    }
+    // Null until the settings section is built.
+    SchemesPage* schemesPage() const { return m_schemesPage; }
+    SlidesPage* slidesPage() const { return m_slidesPage; }
     SlideShow* slideShow() const { return m_slideShow; }
 
 signals:
@@ -78,7 +71,7 @@ private:
 
     SectionHost& m_host;
     QMainWindow* m_window;
-    QTabWidget* m_pages;
+    QTabWidget* m_pages = nullptr;
     QLabel* m_picture;
     SchemeLook m_current;
     bool m_schemeApplied = false;

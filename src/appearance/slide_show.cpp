@@ -5,17 +5,20 @@
 #include "settings.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QRandomGenerator>
 #include <QTimer>
+#include <QtMath>
 #include <algorithm>
 #include <limits>
 
 namespace {
 
-// The corner is 161 pixels square; twice that keeps pictures sharp on dense
-// screens without holding a large photograph in memory.
-constexpr int kLargestSide = 322;
+// The corner is 161 pixels square: pictures are decoded at that size on the
+// screen's pixel density, never as the whole photograph. JPEG decodes a
+// smaller size much faster, which the show does on every change of slide.
+constexpr int kCornerSide = 161;
 
 constexpr qint64 kMinute = 60000;
 constexpr qint64 kSecond = 1000;
@@ -63,10 +66,11 @@ QImage SlideShow::loadPicture(const QString& path)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
+    const int largestSide = qCeil(kCornerSide * qMax(1.0, qApp->devicePixelRatio()));
     const QSize size = reader.size();
-    if (size.isValid() && (size.width() > kLargestSide || size.height() > kLargestSide))
+    if (size.isValid() && (size.width() > largestSide || size.height() > largestSide))
         reader.setScaledSize(
-            size.scaled(kLargestSide, kLargestSide, Qt::KeepAspectRatioByExpanding).boundedTo(size));
+            size.scaled(largestSide, largestSide, Qt::KeepAspectRatioByExpanding).boundedTo(size));
     return reader.read();
 }
 

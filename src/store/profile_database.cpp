@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QPluginLoader>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -73,6 +75,7 @@ ProfileDatabase::ProfileDatabase()
 
 ProfileDatabase::~ProfileDatabase()
 {
+    waitForDriver();
     close();
 }
 
@@ -108,8 +111,30 @@ QString ProfileDatabase::openFailureMessage()
         "Если Вам не удаётся устранить неисправность, то обратитесь в службу поддержки.");
 }
 
+void ProfileDatabase::startLoadingDriver()
+{
+    if (m_driverLoader.joinable())
+        return;
+    m_driverLoader = std::jthread([] {
+        // Only the library is loaded; the driver itself is made on the
+        // connection's own thread as it is added.
+        const QDir folder(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/sqldrivers"));
+        for (const QString& file : folder.entryList({QStringLiteral("libqsqlite*")}, QDir::Files)) {
+            QPluginLoader loader(folder.filePath(file));
+            loader.load();
+        }
+    });
+}
+
+void ProfileDatabase::waitForDriver()
+{
+    if (m_driverLoader.joinable())
+        m_driverLoader.join();
+}
+
 bool ProfileDatabase::open(const QString& documentsFolder, const QString& programFolder, QString* error)
 {
+    waitForDriver();
     const auto fail = [&](const QString& why) {
         if (error)
             *error = why;

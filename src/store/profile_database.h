@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <thread>
 
 // The profile database: one SQLite file per user, copied from the template on
 // first start, and its eight table objects, open for the whole run.
@@ -19,6 +20,10 @@ public:
     static QString templateFile(const QString& programFolder);
     // The four lines shown when the profile cannot be opened.
     static QString openFailureMessage();
+
+    // Loads the SQLite driver's library on a second thread, so that the
+    // caller can go on building its window meanwhile; open() waits for it.
+    void startLoadingDriver();
 
     // Creates the profile folder and copies the template when needed, then
     // opens every table; on failure nothing is left open.
@@ -40,6 +45,9 @@ public:
     QList<TableObject*> tables();
 
 private:
+    void waitForDriver();
+
+    std::jthread m_driverLoader;
     QString m_connectionName;
     QSqlDatabase m_connection;
 };

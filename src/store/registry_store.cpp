@@ -208,6 +208,9 @@ bool RegistryStore::write(const QString& key, const QString& name, Type type, co
     bool replaced = false;
     for (Value& value : found->values) {
         if (sameName(value.name, name)) {
+            // The same value again leaves the file alone, unless it is behind.
+            if (value.type == type && value.data == data && !m_unsaved)
+                return true;
             value.type = type;
             value.data = data;
             replaced = true;
@@ -277,6 +280,7 @@ QString RegistryStore::lastError() const
 
 bool RegistryStore::saveLocked()
 {
+    m_unsaved = true;
     QJsonArray keys;
     for (const Key& key : std::as_const(m_keys)) {
         QJsonArray values;
@@ -309,5 +313,6 @@ bool RegistryStore::saveLocked()
         m_lastError = file.errorString();
         return false;
     }
+    m_unsaved = false;
     return true;
 }

@@ -79,5 +79,7 @@ private:
     QString m_filePath;
     QList<Key> m_keys;
     QString m_lastError;
+    // What is held here differs from the file: the last save failed.
+    bool m_unsaved = false;
     mutable std::recursive_mutex m_mutex;
 };

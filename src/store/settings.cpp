@@ -256,9 +256,6 @@ bool writeAutorun(RegistryStore& store, const QString& executablePath)
         return false;
     const QString entryPath = autostartEntryPath();
     QDir().mkpath(QFileInfo(entryPath).absolutePath());
-    QSaveFile entry(entryPath);
-    if (!entry.open(QIODevice::WriteOnly))
-        return false;
     // Exec= quoting: inside double quotes \ " ` $ are escaped with a backslash, and
     // the desktop file's own string escaping doubles every backslash once more.
     QString quoted;
@@ -276,7 +273,15 @@ bool writeAutorun(RegistryStore& store, const QString& executablePath)
         QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=\"%2\"\nIcon=quillarbor\n"
                        "Terminal=false\nX-GNOME-Autostart-enabled=true\n")
             .arg(autorunValueName(), quoted);
-    entry.write(text.toUtf8());
+    const QByteArray bytes = text.toUtf8();
+    // Written at every start: an entry that is already right stays untouched.
+    QFile present(entryPath);
+    if (present.open(QIODevice::ReadOnly) && present.readAll() == bytes)
+        return true;
+    QSaveFile entry(entryPath);
+    if (!entry.open(QIODevice::WriteOnly))
+        return false;
+    entry.write(bytes);
     return entry.commit();
 }
 

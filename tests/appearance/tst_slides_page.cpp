@@ -66,7 +66,7 @@ private slots:
     void startUpShowsTheSeasonAndAClickOpensThePage()
     {
         startWindow();
-        const QImage summer(TestHome::programFolder() + "Images/summer.jpg");
+        const QImage summer = SlideShow::loadPicture(TestHome::programFolder() + "Images/summer.jpg");
         QVERIFY(!m_window->Image1->pixmap().isNull());
         QCOMPARE(m_window->Image1->pixmap().toImage().pixel(100, 60), summer.pixel(100, 60));
         auto* timer = m_window->findChild<QTimer*>("SlideTimer");

@@ -63,6 +63,31 @@ private slots:
         QVERIFY(QFileInfo::exists(m_home->profileFolder() + "/Theme.dic"));
     }
 
+    void listsAreBuiltOnFirstShowingWithTheRowsAndTheScheme()
+    {
+        m_book->seed({BookFixture::contact("Сидоров", "Пётр", "Ильич")});
+        m_book->start();
+        // Start-up leaves the hidden sections' controls unmade.
+        QVERIFY(!m_book->window->findChild<TabbedListBox*>("ListBox2"));
+        QVERIFY(!m_book->window->findChild<TabbedListBox*>("ListBox5"));
+        // A row added after start-up is there when the section is first shown.
+        QVERIFY(m_book->window->database().BookTable.insert(
+            BookFixture::contact("Абрамов", "Ян", "").toValues()));
+        m_book->window->showSection(10);
+        const QStringList expected = {line("Сидоров", "Пётр", "Ильич"), line("Абрамов", "Ян", "")};
+        QCOMPARE(BookFixture::lines(m_book->ListBox2()), expected);
+        // Showing the mail section later does not fill its list a second time.
+        m_book->window->showSection(1);
+        QCOMPARE(BookFixture::lines(m_book->ListBox5()), expected);
+        // The scheme applied at start-up ("Metal") reaches the lists made after it.
+        const QColor schemeText =
+            m_book->box("EveryDay")->palette().color(QPalette::Active, QPalette::WindowText);
+        for (TabbedListBox* list : {m_book->ListBox2(), m_book->ListBox5()}) {
+            QCOMPARE(list->font(), m_book->window->mainFont());
+            QCOMPARE(list->palette().color(QPalette::Active, QPalette::Text), schemeText);
+        }
+    }
+
     void newContactStartsWithItsTextsAndIsAppendedToBothLists()
     {
         m_book->seed({BookFixture::contact("Сидоров", "Пётр", "Ильич")});

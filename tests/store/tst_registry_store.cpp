@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
 #include <thread>
 
 class TestRegistryStore : public QObject
@@ -85,6 +86,36 @@ private slots:
         QCOMPARE(fileMode & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
         const QString folder = QFileInfo(m_home->registryFile()).absolutePath();
         QVERIFY(!(QFile::permissions(folder) & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeOther)));
+    }
+
+    void theSameValueAgainLeavesTheFileAlone()
+    {
+        // Each save puts a new file in place: its inode tells whether it was rewritten.
+        const auto fileIdentity = [this] {
+            struct stat status
+            {
+            };
+            return ::stat(QFile::encodeName(m_home->registryFile()).constData(), &status) == 0 ? status.st_ino
+                                                                                               : ino_t(0);
+        };
+        RegistryStore store(RegistryStore::defaultPath());
+        store.load();
+        QVERIFY(store.writeString(QStringLiteral("A"), QStringLiteral("path"), QStringLiteral("/opt/q")));
+        const ino_t written = fileIdentity();
+        QVERIFY(written != 0);
+        QVERIFY(store.writeString(QStringLiteral("a"), QStringLiteral("PATH"), QStringLiteral("/opt/q")));
+        QCOMPARE(fileIdentity(), written);
+        // Another value, or the same text under another type, is written.
+        QVERIFY(
+            store.writeExpandString(QStringLiteral("A"), QStringLiteral("path"), QStringLiteral("/opt/q")));
+        QVERIFY(fileIdentity() != written);
+        QCOMPARE(store.valueType(QStringLiteral("A"), QStringLiteral("path")),
+                 RegistryStore::Type::ExpandString);
+
+        // A store whose file cannot be written never reports the same value as saved.
+        RegistryStore unwritable(QStringLiteral("/proc/quillarbor-test/registry.json"));
+        QVERIFY(!unwritable.writeString(QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")));
+        QVERIFY(!unwritable.writeString(QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")));
     }
 
     void deletingKeysAndValues()

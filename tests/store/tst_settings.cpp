@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
 
 using RT = RegistryStore::Type;
 
@@ -155,6 +156,27 @@ private slots:
         const QString text = QString::fromUtf8(entry.readAll());
         QVERIFY(text.contains(QStringLiteral("Exec=\"/opt/My Apps/quillarbor\"")));
         QVERIFY(text.startsWith(QStringLiteral("[Desktop Entry]")));
+        entry.close();
+        // Written again at the next start: an entry that is already right is left as it is,
+        // one that was changed by hand is put right.
+        // (a rewrite puts a new file in place, under a new inode)
+        const auto fileIdentity = [] {
+            struct stat status
+            {
+            };
+            return ::stat(QFile::encodeName(Settings::autostartEntryPath()).constData(), &status) == 0
+                       ? status.st_ino
+                       : ino_t(0);
+        };
+        const ino_t written = fileIdentity();
+        QVERIFY(Settings::writeAutorun(store, program));
+        QCOMPARE(fileIdentity(), written);
+        QVERIFY(entry.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        entry.write("[Desktop Entry]\nExec=/elsewhere\n");
+        entry.close();
+        QVERIFY(Settings::writeAutorun(store, program));
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(entry.readAll()), text);
         entry.close();
 
         QVERIFY(Settings::removeAutorun(store));

@@ -109,10 +109,11 @@ def main():
     sheet = []
 
     # application icon
-    app = {s: emblem.render_app_icon(s) for s in (16, 32, 48, 256)}
-    save_png(app[256], os.path.join(ICONS, "app.png"))
-    save_png(app[32], os.path.join(ICONS, "app_32.png"))
-    write_ico(os.path.join(ICONS, "app.ico"), list(app.values()))
+    app = {s: emblem.render_app_icon(s) for s in (16, 32, 48, 64, 128, 256)}
+    # The window's icon set: small files decode quickly at start-up.
+    for size in (16, 32, 48, 64, 128):
+        save_png(app[size], os.path.join(ICONS, "app_%d.png" % size))
+    write_ico(os.path.join(ICONS, "app.ico"), [app[s] for s in (16, 32, 48, 256)])
     sheet.append([("app_32", app[32]), ("app_48", app[48]), ("app_16", app[16])])
 
     # splash / about picture
