@@ -34,6 +34,7 @@ Appearance::Appearance(SectionHost& host, QMainWindow* window, QLabel* picture)
 {
     setObjectName(QStringLiteral("Appearance"));
     m_current = SchemeLooks::current(window);
+    m_design = m_current;
 
     // The slide timer belongs to the main window, as its other timers do.
     m_slideShow = new SlideShow(window);
@@ -48,7 +49,8 @@ void Appearance::buildPages(QTabWidget* pages)
     if (m_pages)
         return;
     m_pages = pages;
-    m_schemesPage = new SchemesPage(m_host, m_current, pages->widget(kSchemesPage));
+    // The editor starts from the window's own look, whatever scheme is on it.
+    m_schemesPage = new SchemesPage(m_host, m_design, pages->widget(kSchemesPage));
     putOnPage(pages->widget(kSchemesPage), m_schemesPage);
     connect(m_schemesPage, &SchemesPage::applyRequested, this, &Appearance::ApplyScheme);
     m_slidesPage = new SlidesPage(m_host, pages->widget(kSlidesPage));

@@ -74,6 +74,7 @@ private:
     QTabWidget* m_pages = nullptr;
     QLabel* m_picture;
     SchemeLook m_current;
+    SchemeLook m_design;
     bool m_schemeApplied = false;
     SchemesPage* m_schemesPage = nullptr;
     SlidesPage* m_slidesPage = nullptr;
