@@ -39,6 +39,7 @@ public:
     Settings::Record& settings() override { return m_settings; }
     void setStatusMessage(const QString& text) override { m_status = text; }
     void showSection(int) override {}
+    void showHelpPage(int) override {}
     bool startupFinished() const override { return true; }
     void markSettingsChanged() override {}
     void prepareSecondary(SkinnedDialog&) override {}

@@ -115,7 +115,6 @@ int main(int argc, char** argv)
     TForm1 window(registry);
     const double creation = startClock.nsecsElapsed() / 1e6;
     window.show();
-    window.setEnabled(true);
     QApplication::processEvents();
 
     auto* list = window.findChild<QListWidget*>(QStringLiteral("ListView1"));

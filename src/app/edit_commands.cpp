@@ -23,6 +23,25 @@ struct FocusedText
     QPlainTextEdit* plain = nullptr;
     QTextEdit* rich = nullptr;
     bool any() const { return line || plain || rich; }
+    // A read-only box can be copied from, but takes no edit: what a command
+    // wrote there would be stored by the next settings save.
+    bool editable() const
+    {
+        return (line && !line->isReadOnly()) || (plain && !plain->isReadOnly()) ||
+               (rich && !rich->isReadOnly());
+    }
+    QString selectedText() const
+    {
+        if (line)
+            return line->selectedText();
+        QString text;
+        if (plain)
+            text = plain->textCursor().selectedText();
+        else if (rich)
+            text = rich->textCursor().selectedText();
+        // A text cursor marks line breaks with the paragraph separator.
+        return text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    }
 };
 
 FocusedText focusedText(QWidget* window)
@@ -39,6 +58,8 @@ FocusedText focusedText(QWidget* window)
 
 void insertText(const FocusedText& target, const QString& text)
 {
+    if (!target.editable())
+        return;
     if (target.line)
         target.line->insert(text);
     else if (target.plain)
@@ -52,6 +73,8 @@ void insertText(const FocusedText& target, const QString& text)
 void TForm1::CutClick()
 {
     const FocusedText target = focusedText(this);
+    if (!target.editable())
+        return;
     if (target.line)
         target.line->cut();
     else if (target.plain)
@@ -110,6 +133,8 @@ void TForm1::InsertFileClick()
         lines.removeLast();
     if (!target.any())
         return;
+    // Each line replaces the selection with the selected text followed by
+    // the line, so the selection stays and the lines land after it.
     for (const QString& line : std::as_const(lines))
-        insertText(target, target.line ? line : line + QLatin1Char('\n'));
+        insertText(target, target.selectedText() + (target.line ? line : line + QLatin1Char('\n')));
 }

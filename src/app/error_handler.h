@@ -1,5 +1,7 @@
 #pragma once
 
+#include "read_failure.h"
+
 #include <QApplication>
 #include <exception>
 #include <utility>
@@ -12,12 +14,16 @@ inline const QString kMessage =
     QStringLiteral("При попытке выполнить данное действие возникла исключительная ситуация!");
 
 void report();
+// A failed read of the profile: the error box with its own message.
+void report(const ReadFailure& failure);
 
 // Runs a handler body and reports anything that escapes it.
 template <typename Body> void guard(Body&& body)
 {
     try {
         std::forward<Body>(body)();
+    } catch (const ReadFailure& failure) {
+        report(failure);
     } catch (...) {
         report();
     }

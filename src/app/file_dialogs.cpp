@@ -47,11 +47,21 @@ QString qtFilter(const QString& windowsFilter)
     const QStringList parts = windowsFilter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
+        // Windows lists patterns as "*.exe; *.com"; Qt reads the parentheses
+        // of the caption and splits them at blanks only, so the caption is
+        // rebuilt from the patterns themselves. "*.*" means every file there,
+        // also the many here that have no extension.
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString clean = pattern.trimmed();
+            if (!clean.isEmpty())
+                patterns.append(clean == QLatin1String("*.*") ? QStringLiteral("*") : clean);
+        }
         QString caption = parts[i];
-        if (!caption.contains(QLatin1Char('(')))
-            caption += QStringLiteral(" (") + parts[i + 1].split(QLatin1Char(';')).join(QLatin1Char(' ')) +
-                       QLatin1Char(')');
-        filters.append(caption);
+        if (const qsizetype open = caption.lastIndexOf(QLatin1Char('(')); open > 0)
+            caption.truncate(open);
+        filters.append(caption.trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')'));
     }
     return filters.join(QLatin1String(";;"));
 }

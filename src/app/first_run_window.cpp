@@ -8,6 +8,7 @@
 #include "shell.h"
 
 #include <QLabel>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
 
@@ -52,8 +53,10 @@ void TForm2::Timer1Timer()
     // The tick must never come again.
     delete Timer1;
     Timer1 = nullptr;
-    close();
 
+    // The splash stays on screen behind the information box; the modal
+    // showing ends only once the handler is done.
+    const auto endShowing = qScopeGuard([this] { done(QDialog::Accepted); });
     Settings::writeFirstRunDefaults(m_registry);
     MessageBoxes::information(QStringLiteral("Информация"),
                               QStringLiteral("Посетите наш сайт с целю проверки обновления программы"));

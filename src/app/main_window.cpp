@@ -8,6 +8,7 @@
 #include "clock.h"
 #include "daily_planner_page.h"
 #include "error_handler.h"
+#include "input_gate.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
 #include "notes_section.h"
@@ -50,7 +51,7 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     // and the kettle timers of the tray menu.
     m_schedule = new Schedule(*this, this, sectionBox(QStringLiteral("GroupBox5")),
                               sectionBox(QStringLiteral("GroupBox6")), Timer1);
-    connect(m_schedule, &Schedule::helpRequested, this, [this] { showSection(Sections::kHelp); });
+    connect(m_schedule, &Schedule::helpRequested, this, &TForm1::showHelpPage);
     connect(m_schedule, &Schedule::trayPictureChanged, m_tray, &TrayIcon::setPicture);
     connect(m_schedule, &Schedule::trayPictureReset, m_tray, &TrayIcon::resetPicture);
     // A double click in the daily planner opens the reminder or the task in its grid.
@@ -205,10 +206,8 @@ void TForm1::buildContactSections()
     m_addressBook = new AddressBookSection(*this, m_boxes.value(QStringLiteral("GroupBox2")),
                                            m_boxes.value(QStringLiteral("GroupBox1")));
     m_search = new SearchSection(*this, m_boxes.value(QStringLiteral("GroupBox4")), *m_addressBook);
-    // The "?" buttons: the help section, until it can open a page by its number.
-    connect(m_addressBook, &AddressBookSection::helpRequested, this,
-            [this] { showSection(Sections::kHelp); });
-    connect(m_search, &SearchSection::helpRequested, this, [this] { showSection(Sections::kHelp); });
+    connect(m_addressBook, &AddressBookSection::helpRequested, this, &TForm1::showHelpPage);
+    connect(m_search, &SearchSection::helpRequested, this, &TForm1::showHelpPage);
     m_addressBook->fillLists();
 }
 
@@ -240,7 +239,7 @@ void TForm1::Timer1Timer()
 {
     if (!m_firstTickDone) {
         m_firstTickDone = true;
-        setEnabled(true);
+        m_inputGate->open();
         if (m_settings.hideInTray)
             hideIntoTray();
     }
@@ -283,6 +282,13 @@ void TForm1::runShowingStep(int number)
     // --- end of daily planner and calendar ---
 }
 
+void TForm1::showHelpPage(int page)
+{
+    // The help section, until the viewer can open the page by its number.
+    m_requestedHelpPage = page;
+    showSection(Sections::kHelp);
+}
+
 void TForm1::TreeView1Change(QTreeWidgetItem* item)
 {
     if (item)
@@ -304,6 +310,11 @@ QString TForm1::statusMessage() const
 void TForm1::markSettingsChanged()
 {
     settingsSection()->markChanged();
+}
+
+bool TForm1::acceptsInput() const
+{
+    return m_inputGate->isOpen();
 }
 
 bool TForm1::settingsChanged() const

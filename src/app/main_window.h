@@ -14,6 +14,7 @@ class Appearance;
 class AddressBookSection;
 class CalendarSection;
 class DailyPlannerPage;
+class InputGate;
 class NotesSection;
 class QLabel;
 class QMenu;
@@ -44,8 +45,13 @@ public:
     // False when the profile database could not be opened: the program must end.
     bool startedUp() const { return !m_fatal; }
     bool startupFinished() const override { return m_startupFinished; }
+    // False until the monitor's first tick: the window refuses mouse and keys.
+    bool acceptsInput() const;
 
     void showSection(int number) override;
+    void showHelpPage(int page) override;
+    // The page the last "?" button asked for.
+    int requestedHelpPage() const { return m_requestedHelpPage; }
     int currentSection() const { return m_currentSection; }
     // A section's group box with its controls, built if they were not yet.
     QGroupBox* sectionBox(const QString& objectName) const;
@@ -146,9 +152,11 @@ private:
     AddressBookSection* m_addressBook = nullptr;
     SearchSection* m_search = nullptr;
     int m_currentSection = -1;
+    int m_requestedHelpPage = 0;
     QFont m_mainFont;
     SettingsSection* m_settingsSection = nullptr;
     TrayIcon* m_tray = nullptr;
+    InputGate* m_inputGate = nullptr;
     Appearance* m_appearance = nullptr;
     NotesSection* m_notes = nullptr;
     DailyPlannerPage* m_planner = nullptr;

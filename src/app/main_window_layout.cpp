@@ -3,7 +3,9 @@
 
 #include "addresses.h"
 #include "error_handler.h"
+#include "input_gate.h"
 #include "kettle_timers.h"
+#include "menu_shortcuts.h"
 #include "message_boxes.h"
 #include "schedule.h"
 #include "sections.h"
@@ -11,6 +13,7 @@
 #include "tray_icon.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -97,8 +100,9 @@ void TForm1::buildWindow()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &QTimer::timeout, this, [this] { ErrorHandler::guard([this] { Timer1Timer(); }); });
 
-    // The window takes no input until the monitor's first tick.
-    setEnabled(false);
+    // The window takes no input until the monitor's first tick, but keeps its
+    // look: a disabled window would show every control greyed out.
+    m_inputGate = new InputGate(this);
 }
 
 void TForm1::buildMenus()
@@ -119,6 +123,9 @@ void TForm1::buildMenus()
                 [this, handler] { ErrorHandler::guard([this, handler] { (this->*handler)(); }); });
         return action;
     };
+
+    // Every shortcut of the menu works whatever box has the focus.
+    new MenuShortcutsFirst(this);
 
     QMenu* profile = ActionMainMenuBar1->addMenu(QStringLiteral("Профиль"));
     profile->setObjectName(QStringLiteral("ProfileMenu"));
@@ -208,11 +215,11 @@ void TForm1::buildQuickLaunchMenu()
             [] { Shell::open(Addresses::kWeather); });
 
     QAction* countdown = PopupMenu1->addAction(QStringLiteral("Таймер..."));
-    countdown->setObjectName(QStringLiteral("CountdownAction"));
+    countdown->setObjectName(QStringLiteral("N103"));
     connect(countdown, &QAction::triggered, this,
             [this] { ErrorHandler::guard([this] { m_schedule->timers()->N103Click(); }); });
     QAction* kettle = PopupMenu1->addAction(QStringLiteral("Поставить чайник..."));
-    kettle->setObjectName(QStringLiteral("KettleAction"));
+    kettle->setObjectName(QStringLiteral("N100"));
     connect(kettle, &QAction::triggered, this,
             [this] { ErrorHandler::guard([this] { m_schedule->timers()->N100Click(); }); });
     connect(PopupMenu1->addAction(QStringLiteral("О &программе...")), &QAction::triggered, this,
@@ -242,9 +249,16 @@ void TForm1::buildTree()
     TreeView1->setIndentation(14);
     TreeView1->setIconSize(QSize(14, 14));
     TreeView1->setUniformRowHeights(true);
+    // The narrow tree shows every caption whole: its one column is as wide as
+    // the longest caption, and a horizontal scroll bar appears when needed.
+    TreeView1->header()->setStretchLastSection(false);
+    TreeView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    TreeView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    TreeView1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     TreeView1->setFont(fontOf({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")}, 12));
     const auto makeItem = [](const Sections::Node& node) {
         auto* item = new QTreeWidgetItem({node.caption});
+        item->setToolTip(0, node.caption);
         item->setData(0, Qt::UserRole, node.section);
         item->setIcon(0, QIcon(QStringLiteral(":/icons/nodes/%1.png").arg(node.icon)));
         return item;

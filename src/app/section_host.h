@@ -21,6 +21,8 @@ public:
     // The second panel of the status bar.
     virtual void setStatusMessage(const QString& text) = 0;
     virtual void showSection(int number) = 0;
+    // The help page of the given number, from a section's "?" button.
+    virtual void showHelpPage(int page) = 0;
     virtual bool startupFinished() const = 0;
     virtual void markSettingsChanged() = 0;
     // Gives a secondary window the current main font and the window's colour.

@@ -1,6 +1,7 @@
 #include "shell.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -22,7 +23,7 @@ public:
         }
         const QFileInfo info(text);
         if (info.exists()) {
-            if (info.isFile() && info.isExecutable()) {
+            if (startsAsProgram(info.absoluteFilePath())) {
                 QProcess::startDetached(info.absoluteFilePath(), {}, info.absolutePath());
                 return;
             }
@@ -43,6 +44,23 @@ DesktopBackend realBackend;
 Backend* currentBackend = &realBackend;
 
 } // namespace
+
+// Only a real program runs: an ELF binary or a script naming its
+// interpreter. A document with the execute bit (anything on a FAT or NTFS
+// disk, a picture marked 0755) opens in its program instead.
+bool startsAsProgram(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isExecutable())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(4);
+    return head == QByteArrayLiteral("\x7f"
+                                     "ELF") ||
+           head.startsWith("#!");
+}
 
 void open(const QString& text)
 {

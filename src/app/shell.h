@@ -16,6 +16,10 @@ public:
 void open(const QString& text);
 void setBackend(Backend* backend); // nullptr restores the real one
 
+// True for an existing executable file that is an ELF program or a script
+// with a "#!" line; any other file is opened with its handler, never run.
+bool startsAsProgram(const QString& path);
+
 // The first of the given programs that is installed, or an empty text.
 QString firstInstalled(const QStringList& programs);
 

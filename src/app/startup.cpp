@@ -49,7 +49,8 @@ void reportShownAndQuit(QApplication& application)
 void prepareApplication(QApplication& application)
 {
     QApplication::setApplicationName(QStringLiteral("Quillarbor"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillarbor"));
+    // No display name: Qt would append it to the title of every dialog, and
+    // each window's title must read exactly as the window sets it.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     // The window hides into the tray and pop-ups come and go while it is

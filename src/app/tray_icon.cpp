@@ -82,5 +82,12 @@ void TrayIcon::leftClick()
 
 void TrayIcon::rightClick()
 {
+    // The window comes to the front first, so that the menu and what it
+    // opens appear over it. A window hidden in the tray stays hidden: to the
+    // front is not onto the screen.
+    if (m_window->isVisible()) {
+        m_window->raise();
+        m_window->activateWindow();
+    }
     m_menu->popup(QCursor::pos());
 }

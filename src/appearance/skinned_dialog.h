@@ -16,6 +16,10 @@ public:
 
     explicit SkinnedDialog(QWidget* parent = nullptr, Policy policy = Policy::WhenSkinned);
 
+    // A fixed size that grows when the scheme's font needs more room than the
+    // design gave, so that no text is ever cut off.
+    void setDesignSize(const QSize& size);
+
     bool skin = false;
     QFont Font1;
     QColor FoneColor;
@@ -24,7 +28,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    void fit();
+
     Policy m_policy;
+    QSize m_designSize;
 };

@@ -32,7 +32,7 @@ TForm4::TForm4(QWidget* parent) : SkinnedDialog(parent)
     setObjectName(name("TForm4"));
     setWindowTitle(QStringLiteral("Редактировать запись"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, kClientHeight);
+    setDesignSize(QSize(kClientWidth, kClientHeight));
     QPalette cream = palette();
     cream.setColor(QPalette::Window, QColor(255, 251, 240));
     setPalette(cream);
@@ -83,15 +83,22 @@ QGridLayout* TForm4::buildFields()
         connect(button, &QPushButton::clicked, this, handler);
         return button;
     };
-    const auto addRow = [&](const QString& caption, QWidget* box, QPushButton* dash, QPushButton* question) {
+    using Handler = void (TForm4::*)();
+    // The row's box, then its "-", then its "?": made in that order, so the
+    // Tab key visits them in that order too.
+    const auto addRow = [&](const QString& caption, QWidget* box, const char* dashName = nullptr,
+                            Handler dashClick = nullptr, const char* questionName = nullptr,
+                            Handler questionClick = nullptr) {
         auto* label = new QLabel(caption, this);
         label->setBuddy(box);
         grid->addWidget(label, row, 0);
         grid->addWidget(box, row, 1);
-        if (dash)
+        if (dashName) {
+            QPushButton* dash = markButton(dashName, QStringLiteral("-"), dashClick);
             grid->addWidget(dash, row, 2);
-        if (question)
+            QPushButton* question = markButton(questionName, QStringLiteral("?"), questionClick);
             grid->addWidget(question, row, 3);
+        }
         ++row;
     };
     const auto edit = [this](const char* objectName, int maxLength, const QString& text) {
@@ -103,33 +110,26 @@ QGridLayout* TForm4::buildFields()
     };
 
     Edit1 = edit("Edit1", Contacts::kFieldLength, QStringLiteral("Name or NickName"));
-    addRow(QStringLiteral("Имя или Ник:"), Edit1,
-           markButton("Button1", QStringLiteral("-"), &TForm4::Button1Click),
-           markButton("Button2", QStringLiteral("?"), &TForm4::Button2Click));
+    addRow(QStringLiteral("Имя или Ник:"), Edit1, "Button1", &TForm4::Button1Click, "Button2",
+           &TForm4::Button2Click);
     Edit2 = edit("Edit2", Contacts::kFieldLength, QStringLiteral("Surname or Index"));
-    addRow(QStringLiteral("Фамилия или Индекс:"), Edit2,
-           markButton("Button3", QStringLiteral("-"), &TForm4::Button3Click),
-           markButton("Button4", QStringLiteral("?"), &TForm4::Button4Click));
+    addRow(QStringLiteral("Фамилия или Индекс:"), Edit2, "Button3", &TForm4::Button3Click, "Button4",
+           &TForm4::Button4Click);
     Edit3 = edit("Edit3", Contacts::kFieldLength, QStringLiteral("Father"));
-    addRow(QStringLiteral("Отчество:"), Edit3,
-           markButton("Button5", QStringLiteral("-"), &TForm4::Button5Click),
-           markButton("Button6", QStringLiteral("?"), &TForm4::Button6Click));
+    addRow(QStringLiteral("Отчество:"), Edit3, "Button5", &TForm4::Button5Click, "Button6",
+           &TForm4::Button6Click);
     Edit4 = edit("Edit4", Contacts::kFieldLength, QStringLiteral("(0-00)00-00-00"));
-    addRow(QStringLiteral("Телефон:"), Edit4,
-           markButton("Button7", QStringLiteral("-"), &TForm4::Button7Click),
-           markButton("Button8", QStringLiteral("?"), &TForm4::Button8Click));
+    addRow(QStringLiteral("Телефон:"), Edit4, "Button7", &TForm4::Button7Click, "Button8",
+           &TForm4::Button8Click);
     Edit11 = edit("Edit11", Contacts::kFieldLength, QStringLiteral("(0-00)00-00-00"));
-    addRow(QStringLiteral("Телефон2:"), Edit11,
-           markButton("Button21", QStringLiteral("-"), &TForm4::Button21Click),
-           markButton("Button22", QStringLiteral("?"), &TForm4::Button22Click));
+    addRow(QStringLiteral("Телефон2:"), Edit11, "Button21", &TForm4::Button21Click, "Button22",
+           &TForm4::Button22Click);
     Edit5 = edit("Edit5", Contacts::kFieldLength, QStringLiteral("name@example.com"));
-    addRow(QStringLiteral("E-mail:"), Edit5,
-           markButton("Button9", QStringLiteral("-"), &TForm4::Button9Click),
-           markButton("Button10", QStringLiteral("?"), &TForm4::Button10Click));
+    addRow(QStringLiteral("E-mail:"), Edit5, "Button9", &TForm4::Button9Click, "Button10",
+           &TForm4::Button10Click);
     Edit6 = edit("Edit6", Contacts::kFieldLength, QStringLiteral("000-000-000"));
-    addRow(QStringLiteral("ICQ#:"), Edit6,
-           markButton("Button11", QStringLiteral("-"), &TForm4::Button11Click),
-           markButton("Button12", QStringLiteral("?"), &TForm4::Button12Click));
+    addRow(QStringLiteral("ICQ#:"), Edit6, "Button11", &TForm4::Button11Click, "Button12",
+           &TForm4::Button12Click);
 
     Edit7 = new QComboBox(this);
     Edit7->setObjectName(name("Edit7"));
@@ -137,13 +137,12 @@ QGridLayout* TForm4::buildFields()
     Edit7->setInsertPolicy(QComboBox::NoInsert);
     Edit7->addItems(Contacts::categories());
     Edit7->setCurrentIndex(0);
-    addRow(QStringLiteral("Категория:"), Edit7,
-           markButton("Button13", QStringLiteral("-"), &TForm4::Button13Click),
-           markButton("Button14", QStringLiteral("?"), &TForm4::Button14Click));
+    addRow(QStringLiteral("Категория:"), Edit7, "Button13", &TForm4::Button13Click, "Button14",
+           &TForm4::Button14Click);
 
     // The column holds no more than this; a longer comment could not be stored whole.
     Edit8 = edit("Edit8", Contacts::kCommentLength, QString());
-    addRow(QStringLiteral("Комментарий:"), Edit8, nullptr, nullptr);
+    addRow(QStringLiteral("Комментарий:"), Edit8);
 
     return grid;
 }

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "date_formats.h"
 #include "error_handler.h"
+#include "menu_shortcuts.h"
 #include "notes_store.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace {
@@ -76,6 +78,8 @@ void TForm3::buildMenu()
     Action4 = add(insert, QStringLiteral("Список"), nullptr, "Ctrl+L", "Action4", &TForm3::Action4Execute);
     Action5 = add(insert, QStringLiteral("Дата"), "date", "Ctrl+D", "Action5", &TForm3::Action5Execute);
     Action6 = add(insert, QStringLiteral("Время"), "time", "Ctrl+T", "Action6", &TForm3::Action6Execute);
+    // The commands act on the note's text even with the caret in the name box.
+    new MenuShortcutsFirst(this);
 }
 
 void TForm3::buildControls()
@@ -138,7 +142,11 @@ void TForm3::buildControls()
 
 QString TForm3::noteText() const
 {
-    return NotesStore::toStoredLines(RichEdit1->toPlainText());
+    // The raw text: toPlainText() would turn no-break spaces into spaces and
+    // line separators into line breaks, and the note must keep what was typed.
+    QString text = RichEdit1->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return NotesStore::toStoredLines(text);
 }
 
 void TForm3::setNoteText(const QString& text)

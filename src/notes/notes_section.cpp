@@ -123,7 +123,6 @@ void NotesSection::buildControls(QGroupBox* box)
     Button7 = button("Button7", QStringLiteral("?"));
     Button7->setFixedWidth(32);
     Button7->setToolTip(QStringLiteral("Справка по разделу"));
-    Button7->setEnabled(false);
     BitBtn3->setIcon(QIcon(QStringLiteral(":/icons/note_small.png")));
     for (QPushButton* command : {BitBtn3, BitBtn28, BitBtn27})
         command->setMinimumWidth(130);
@@ -349,12 +348,5 @@ void NotesSection::ComboBox3KeyUp()
 
 void NotesSection::Button7Click()
 {
-    if (m_showHelpPage)
-        m_showHelpPage(kHelpPage);
-}
-
-void NotesSection::setHelpPageOpener(std::function<void(int page)> opener)
-{
-    m_showHelpPage = std::move(opener);
-    Button7->setEnabled(bool(m_showHelpPage));
+    m_host.showHelpPage(kHelpPage);
 }

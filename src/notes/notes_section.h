@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 
 class QComboBox;
 class QGroupBox;
@@ -44,10 +43,6 @@ public:
     void ComboBox3KeyUp();
     void Button7Click(); // "?"
 
-    // "?" opens the section's help page through this; until it is given the
-    // button stays disabled.
-    void setHelpPageOpener(std::function<void(int page)> opener);
-
     QListWidget* ListView1 = nullptr;
     QLabel* Label14 = nullptr;
     QComboBox* ComboBox3 = nullptr;
@@ -67,6 +62,5 @@ private:
     bool openEditor(TForm3& editor);
 
     SectionHost& m_host;
-    std::function<void(int page)> m_showHelpPage;
     int m_style = LargeIcons;
 };

@@ -2,6 +2,7 @@
 
 #include "date_formats.h"
 #include "profile_database.h"
+#include "read_failure.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -51,7 +52,7 @@ QList<NotesStore::Entry> NotesStore::listed() const
                           .arg(key, quoteIdentifier(kName), quoteIdentifier(m_table.tableName())));
     QList<Entry> entries;
     if (!statement.exec())
-        return entries;
+        throw ReadFailure::ofTable(m_table.tableName(), statement.lastError().text());
     while (statement.next()) {
         QString name = statement.value(1).toString();
         if (isDayNoteName(name))
@@ -131,7 +132,7 @@ QSet<QDate> NotesStore::dayNoteDates(const QDate& from, const QDate& to) const
     for (const QString& name : std::as_const(names))
         statement.addBindValue(name);
     if (!statement.exec())
-        return dates;
+        throw ReadFailure::ofTable(m_table.tableName(), statement.lastError().text());
     while (statement.next())
         dates.insert(DateFormats::parseShortDate(statement.value(0).toString().mid(kDayNotePrefix.size())));
     return dates;

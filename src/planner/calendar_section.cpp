@@ -54,13 +54,27 @@ void CalendarSection::build()
     column->addWidget(MonthCalendar1);
     MonthCalendar1->show();
 
-    const auto click = [this] { ErrorHandler::guard([this] { MonthCalendar1Click(); }); };
-    connect(MonthCalendar1, &QCalendarWidget::clicked, this, click);
-    // The month arrows count as clicks in the calendar too; they move the
-    // selection by a month first.
+    // A click on a day opens that day, whatever page was shown before.
+    connect(MonthCalendar1, &QCalendarWidget::clicked, this, [this](QDate date) {
+        ErrorHandler::guard([this, date] {
+            MonthCalendar1->setSelectedDate(date);
+            MonthCalendar1Click();
+        });
+    });
+    // The month arrows count as clicks in the calendar too. Qt's arrows turn
+    // only the page; the selection moves with it to the same day of the new
+    // month, so the editor opens the day the user now sees selected.
     for (const char* arrow : {"qt_calendar_prevmonth", "qt_calendar_nextmonth"})
         if (auto* button = MonthCalendar1->findChild<QToolButton*>(QLatin1String(arrow)))
-            connect(button, &QToolButton::clicked, this, click);
+            connect(button, &QToolButton::clicked, this, [this] {
+                ErrorHandler::guard([this] {
+                    const QDate selected = MonthCalendar1->selectedDate();
+                    const QDate shown(MonthCalendar1->yearShown(), MonthCalendar1->monthShown(), 1);
+                    MonthCalendar1->setSelectedDate(
+                        QDate(shown.year(), shown.month(), qMin(selected.day(), shown.daysInMonth())));
+                    MonthCalendar1Click();
+                });
+            });
     connect(MonthCalendar1, &QCalendarWidget::currentPageChanged, this, [this] {
         ErrorHandler::guard([this] {
             markDayNotes();

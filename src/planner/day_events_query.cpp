@@ -1,7 +1,9 @@
 #include "day_events_query.h"
 
 #include "profile_database.h"
+#include "read_failure.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace DayEventsQuery {
@@ -24,7 +26,7 @@ void appendDay(const TableObject& table, const QString& nameField, DayItem::Kind
     statement.addBindValue(day.toString(Qt::ISODate));
     statement.addBindValue(day.addDays(1).toString(Qt::ISODate));
     if (!statement.exec())
-        return;
+        throw ReadFailure::ofTable(table.tableName(), statement.lastError().text());
     while (statement.next()) {
         DayItem item;
         item.kind = kind;

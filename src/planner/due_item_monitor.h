@@ -3,12 +3,11 @@
 #include "due_items.h"
 
 #include <QObject>
-#include <functional>
+#include <QSet>
 
 class MonitorSwitch;
 class ProfileDatabase;
 class QWidget;
-class SkinnedDialog;
 
 // Brings reminders and tasks up when their moment has come: once at
 // start-up for everything that fell due while the program was not running,
@@ -22,10 +21,7 @@ class DueItemMonitor : public QObject
     Q_DISABLE_COPY_MOVE(DueItemMonitor)
 
 public:
-    // Gives a pop-up the look of the other secondary windows.
-    using Prepare = std::function<void(SkinnedDialog&)>;
-
-    DueItemMonitor(ProfileDatabase& database, MonitorSwitch& monitorSwitch, QWidget* window, Prepare prepare,
+    DueItemMonitor(ProfileDatabase& database, MonitorSwitch& monitorSwitch, QWidget* window,
                    QObject* parent = nullptr);
 
     // One look at the earliest task and the earliest reminder: at most one
@@ -42,11 +38,17 @@ signals:
     void changed();
 
 private:
+    void checkDue();
+    std::optional<DueItems::Task> nextTask(const QDateTime& now) const;
+    std::optional<DueItems::Reminder> nextReminder(const QDateTime& now) const;
     void handleTask(const DueItems::Task& task);
     void handleReminder(const DueItems::Reminder& reminder);
 
     DueItems m_items;
     MonitorSwitch& m_switch;
     QWidget* m_window;
-    Prepare m_prepare;
+    // Rows that could not be removed or put off: passed over for the rest of the run.
+    QSet<qint64> m_stuckTasks;
+    QSet<qint64> m_stuckReminders;
+    bool m_readFailureShown = false;
 };

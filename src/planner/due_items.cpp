@@ -2,7 +2,9 @@
 
 #include "planner_rules.h"
 #include "profile_database.h"
+#include "read_failure.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
@@ -72,7 +74,7 @@ QList<qint64> DueItems::dueKeys(const TableObject& table, const QDateTime& now) 
         if (!undated)
             statement.addBindValue(TableObject::dateTimeToText(now));
         if (!statement.exec())
-            continue;
+            throw ReadFailure::ofTable(table.tableName(), statement.lastError().text());
         while (statement.next())
             keys.append(statement.value(0).toLongLong());
     }

@@ -58,9 +58,8 @@ void KettleTimers::start(Mode mode)
 void KettleTimers::TeaTimerTimer()
 {
     TeaTimer->stop();
+    // The alarm keeps the pop-up's own cream look whatever the colour scheme.
     TForm9 popup(m_window);
-    if (m_prepare)
-        m_prepare(popup);
     popup.fill(m_mode == Mode::Kettle ? kKettleMessage : kCountdownMessage, kNowLine);
     ModalWindows::exec(&popup);
     // A timer started while the alarm was open keeps its picture.

@@ -17,9 +17,11 @@ PlannerGridModel::PlannerGridModel(const TableObject& table, QList<Column> colum
 
 void PlannerGridModel::refresh()
 {
+    // Counted first: a failed read leaves the model as it was.
+    const int count = m_table.database().isOpen() ? m_table.count() : 0;
     beginResetModel();
     m_pages.clear();
-    m_count = m_table.database().isOpen() ? m_table.count() : 0;
+    m_count = count;
     endResetModel();
 }
 

@@ -11,13 +11,4 @@ class PlannerWindow : public SkinnedDialog
 
 public:
     PlannerWindow(const QSize& designSize, QWidget* parent = nullptr, Policy policy = Policy::WhenSkinned);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool event(QEvent* event) override;
-
-private:
-    void fit();
-
-    QSize m_designSize;
 };

@@ -66,7 +66,12 @@ TForm9::TForm9(QWidget* parent) : PlannerWindow(QSize(kClientWidth, kClientHeigh
     Button1->setObjectName(QStringLiteral("Button1"));
     Button2 = new QPushButton(QStringLiteral("Отменить"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setDefault(true);
+    // The pop-up stays on top of everything, so a stray Enter meant for
+    // another window must never delete a reminder nobody read: Enter puts
+    // it off, and only a click on "Отменить" deletes.
+    Button1->setDefault(true);
+    Button1->setAutoDefault(true);
+    Button2->setAutoDefault(false);
     connect(Button1, &QPushButton::clicked, this, [this] { done(kPostpone); });
     connect(Button2, &QPushButton::clicked, this, [this] { done(kDismiss); });
 

@@ -11,11 +11,12 @@
 
 Schedule::Schedule(SectionHost& host, QWidget* window, QGroupBox* remindersBox, QGroupBox* tasksBox,
                    QTimer* monitorTimer)
-    : QObject(window), m_host(host), m_switch(monitorTimer), m_remindersBox(remindersBox), m_tasksBox(tasksBox)
+    : QObject(window), m_host(host), m_switch(monitorTimer), m_remindersBox(remindersBox),
+      m_tasksBox(tasksBox)
 {
     setObjectName(QStringLiteral("Schedule"));
     const auto prepare = [&host](SkinnedDialog& dialog) { host.prepareSecondary(dialog); };
-    m_monitor = new DueItemMonitor(host.database(), m_switch, window, prepare, this);
+    m_monitor = new DueItemMonitor(host.database(), m_switch, window, this);
     m_timers = new KettleTimers(window, prepare, this);
 
     connect(m_monitor, &DueItemMonitor::changed, this, &Schedule::changed);

@@ -219,10 +219,20 @@ LoadResult load(RegistryStore& store, Record& record)
         const QString name = QLatin1String(definition.name);
         switch (definition.kind) {
         case Kind::String:
-        case Kind::ExpandString:
-            // A missing string reads as empty; one stored as a number too.
-            record.set(definition, store.readString(key, name).value_or(QString()));
+        case Kind::ExpandString: {
+            const std::optional<QString> text = store.readString(key, name);
+            if (text || !store.valueType(key, name)) {
+                // A missing string reads as empty.
+                record.set(definition, text.value_or(QString()));
+            } else {
+                // Stored as a number: unreadable, and saving the empty text
+                // would lose it for good (a Skin would lose its scheme).
+                writeValue(store, definition, definition.firstRunDefault);
+                record.set(definition, definition.firstRunDefault);
+                result.restored.append(key + QLatin1Char('\\') + name);
+            }
             break;
+        }
         case Kind::Integer:
         case Kind::YesNo: {
             const auto number = store.readInteger(key, name);

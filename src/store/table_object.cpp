@@ -1,5 +1,7 @@
 #include "table_object.h"
 
+#include "read_failure.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -142,7 +144,7 @@ QList<TableObject::Row> TableObject::query(const QString& where, const QVariantL
         statement.addBindValue(value);
     QList<Row> result;
     if (!statement.exec())
-        return result;
+        throw ReadFailure::ofTable(m_tableName, statement.lastError().text());
     while (statement.next()) {
         Row row;
         row.key = statement.value(0).toLongLong();
@@ -155,6 +157,9 @@ QList<TableObject::Row> TableObject::query(const QString& where, const QVariantL
         }
         result.append(row);
     }
+    // A damaged page may end the rows early: that is no end of the table.
+    if (statement.lastError().isValid())
+        throw ReadFailure::ofTable(m_tableName, statement.lastError().text());
     return result;
 }
 
@@ -166,7 +171,7 @@ int TableObject::count(const Filter& filter) const
     for (const QVariant& value : boundValues(filter))
         statement.addBindValue(value);
     if (!statement.exec() || !statement.next())
-        return 0;
+        throw ReadFailure::ofTable(m_tableName, statement.lastError().text());
     return statement.value(0).toInt();
 }
 

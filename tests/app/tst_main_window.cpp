@@ -16,8 +16,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 #include <QTreeWidget>
 #include <memory>
@@ -56,7 +58,7 @@ private slots:
 
     void firstTickEnablesTheWindow()
     {
-        QVERIFY(m_window->isEnabled());
+        QVERIFY(m_window->acceptsInput());
         QCOMPARE(m_window->size(), QSize(875, 636));
     }
 
@@ -221,6 +223,125 @@ private slots:
         m_window->findChild<QAction*>("InsertFileAction")->trigger();
         QCOMPARE(m_seams->boxes.shown.size(), 1);
         QVERIFY(m_seams->boxes.shown[0].text.startsWith(ErrorHandler::kMessage));
+    }
+
+    void inputIsRefusedUntilTheFirstTickWithoutGreyingTheWindow()
+    {
+        TForm1 fresh(*m_registry);
+        fresh.show();
+        QApplication::setActiveWindow(&fresh);
+        QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+        // It looks finished: nothing is disabled, so nothing is greyed.
+        QVERIFY(!fresh.acceptsInput());
+        QVERIFY(fresh.isEnabled() && fresh.TreeView1->isEnabled());
+        QTreeWidgetItem* notes = fresh.TreeView1->findItems("Заметки", Qt::MatchExactly).value(0);
+        QVERIFY(notes);
+        const QPoint at = fresh.TreeView1->visualItemRect(notes).center();
+        QTest::mouseClick(fresh.TreeView1->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(fresh.currentSection(), int(Sections::kEveryDay));
+        // Nor do its menu shortcuts answer.
+        QSignalSpy ended(&fresh, &TForm1::programEnded);
+        QTest::keyClick(fresh.TreeView1, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(ended.count(), 0);
+
+        fresh.Timer1Timer();
+        QVERIFY(fresh.acceptsInput());
+        QTest::mouseClick(fresh.TreeView1->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(fresh.currentSection(), int(Sections::kNotes));
+    }
+
+    void menuShortcutsWinOverTheKeysOfAFocusedBox()
+    {
+        auto* box = new QLineEdit("abc", m_window->sectionBox("EveryDay"));
+        box->show();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        box->setFocus();
+        QTRY_COMPARE(m_window->focusWidget(), box);
+        m_seams->clock.current = QDateTime(QDate(2011, 1, 1), QTime(7, 5, 9));
+        box->setCursorPosition(0);
+        // Ctrl+D would delete a character and Ctrl+T swap two in a line edit.
+        QTest::keyClick(box, Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(box->text(), QStringLiteral("01.01.2011abc"));
+        QTest::keyClick(box, Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(box->text(), QStringLiteral("01.01.20117:05:09abc"));
+        // Ctrl+E is "end of line" to a line edit; here it is "Выход".
+        QSignalSpy ended(m_window.get(), &TForm1::programEnded);
+        QTest::keyClick(box, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(ended.count(), 1);
+    }
+
+    void readOnlyBoxesTakeNoEditAndFileLinesKeepTheSelection()
+    {
+        auto* fixed = new QLineEdit("fixed", m_window->sectionBox("EveryDay"));
+        fixed->setReadOnly(true);
+        fixed->show();
+        fixed->setFocus();
+        QApplication::setActiveWindow(m_window.get());
+        QTRY_COMPARE(m_window->focusWidget(), fixed);
+        fixed->selectAll();
+        QApplication::clipboard()->setText("pasted");
+        for (const char* action : {"CutAction", "PasteAction", "InsertDateAction", "InsertTimeAction"})
+            m_window->findChild<QAction*>(action)->trigger();
+        const QString path = m_home->path() + "/two.txt";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("one\r\ntwo\r\n");
+        file.close();
+        m_seams->files.answers.enqueue(path);
+        m_window->findChild<QAction*>("InsertFileAction")->trigger();
+        QCOMPARE(fixed->text(), QStringLiteral("fixed"));
+        // Copying from it still works.
+        m_window->findChild<QAction*>("CopyAction")->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("fixed"));
+
+        // The selection stays, the file's lines follow it.
+        auto* memo = new QPlainTextEdit("start end", m_window->sectionBox("EveryDay"));
+        memo->show();
+        memo->setFocus();
+        QTRY_COMPARE(m_window->focusWidget(), memo);
+        QTextCursor cursor = memo->textCursor();
+        cursor.setPosition(0);
+        cursor.setPosition(5, QTextCursor::KeepAnchor);
+        memo->setTextCursor(cursor);
+        m_seams->files.answers.enqueue(path);
+        m_window->findChild<QAction*>("InsertFileAction")->trigger();
+        QCOMPARE(memo->toPlainText(), QStringLiteral("startone\ntwo\n end"));
+    }
+
+    void treeCaptionsAreShownWhole()
+    {
+        QTreeWidget* tree = m_window->TreeView1;
+        const QFontMetrics metrics(tree->font());
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            const QTreeWidgetItem* item = *it;
+            // The column holds the caption, its icon and its indentation.
+            const QRect rect = tree->visualItemRect(item);
+            QVERIFY2(tree->columnWidth(0) >=
+                         rect.left() + tree->iconSize().width() + metrics.horizontalAdvance(item->text(0)),
+                     qPrintable(item->text(0)));
+        }
+        // Wider than the tree: the horizontal scroll bar reaches the rest.
+        QVERIFY(tree->columnWidth(0) > tree->viewport()->width());
+        QVERIFY(tree->horizontalScrollBar()->maximum() > 0);
+    }
+
+    void helpButtonsAskForTheirPage()
+    {
+        m_window->notesSection();
+        auto* help = m_window->sectionBox("Marks")->findChild<QPushButton*>("Button7");
+        QVERIFY(help->isEnabled());
+        help->click();
+        QCOMPARE(m_window->currentSection(), int(Sections::kHelp));
+        QCOMPARE(m_window->requestedHelpPage(), 9);
+        m_window->sectionBox("GroupBox2")->findChild<QPushButton*>("Button2")->click();
+        QCOMPARE(m_window->requestedHelpPage(), 11);
+        m_window->sectionBox("GroupBox4")->findChild<QPushButton*>("Button3")->click();
+        QCOMPARE(m_window->requestedHelpPage(), 12);
+        m_window->sectionBox("GroupBox5")->findChild<QPushButton*>("Button4")->click();
+        QCOMPARE(m_window->requestedHelpPage(), 7);
+        m_window->sectionBox("GroupBox6")->findChild<QPushButton*>("Button5")->click();
+        QCOMPARE(m_window->requestedHelpPage(), 8);
     }
 
     void aboutWindowShowsNameAndVersion()

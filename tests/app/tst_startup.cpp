@@ -40,9 +40,15 @@ private slots:
     {
         // The window is shown modally and does its work on its timer's first tick.
         bool transparentAtFirst = false;
+        bool splashBehindTheBox = false;
         m_seams->modals.scripts.enqueue([&](QDialog* window) {
             auto* splash = qobject_cast<TForm2*>(window);
             QVERIFY(splash);
+            // The splash stays on screen, fully opaque, behind the information box.
+            m_seams->boxes.onShow = [&, splash](const MessageBoxes::Request&) {
+                splashBehindTheBox = splash->isVisible() && splash->windowOpacity() == 1.0;
+            };
+            splash->show();
             transparentAtFirst = splash->windowOpacity() == 0.0;
             QCOMPARE(splash->windowTitle(), QStringLiteral("Logo"));
             QCOMPARE(splash->size(), QSize(464, 286));
@@ -54,6 +60,7 @@ private slots:
         Startup::prepareSettings(registry);
 
         QVERIFY(transparentAtFirst);
+        QVERIFY(splashBehindTheBox);
         QCOMPARE(m_seams->modals.opened, QStringList{"TForm2"});
         QCOMPARE(registry.readString(kInstall, "version"), QStringLiteral("3.2"));
         QCOMPARE(registry.readBool(kConfig, "HideInTray"), true);
@@ -143,7 +150,7 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Quillarbor 3.2 - anna"));
         QVERIFY(QFile::exists(m_home->profileFolder() + "/profile.mdb"));
         QVERIFY(window.database().isOpen());
-        QVERIFY(!window.isEnabled());
+        QVERIFY(!window.acceptsInput());
         QVERIFY(window.startupFinished());
         QCOMPARE(window.currentSection(), 778);
         QCOMPARE(window.statusMessage(), QStringLiteral("Загрузка настроек завершена!"));

@@ -26,7 +26,7 @@ private slots:
         TForm1& window = *fixture.window;
         QVERIFY(!window.trayIcon()->isAdded());
         window.Timer1Timer();
-        QVERIFY(window.isEnabled());
+        QVERIFY(window.acceptsInput());
         QVERIFY(window.trayIcon()->isAdded());
         QVERIFY(!window.isVisible());
         QCOMPARE(window.trayIcon()->tip(), QStringLiteral("Quillarbor 3.2 - tester"));

@@ -7,8 +7,11 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSqlQuery>
 
 namespace {
 const QString kTab = QStringLiteral("\t");
@@ -181,6 +184,64 @@ private slots:
         QCOMPARE(m_book->rows().size(), 4);
         QCOMPARE(BookFixture::lines(m_book->ListBox5()).mid(2),
                  (QStringList{line("абрамов", "Ян", "Петрович"), line("Абрамов", "Ян", "Ильич")}));
+    }
+
+    // Each row's box, then its "-", then its "?"; a large scheme font gets
+    // the room it needs.
+    void theEditorKeepsItsTabOrderAndGrowsForLargeFonts()
+    {
+        TForm4 editor;
+        const QStringList expected = {
+            "Edit1", "Button1",  "Button2",  "Edit2",  "Button3",  "Button4",  "Edit3", "Button5", "Button6",
+            "Edit4", "Button7",  "Button8",  "Edit11", "Button21", "Button22", "Edit5", "Button9", "Button10",
+            "Edit6", "Button11", "Button12", "Edit7",  "Button13", "Button14", "Edit8"};
+        QStringList order;
+        QWidget* at = editor.Edit1;
+        for (int i = 0; i < expected.size(); ++i) {
+            order.append(at->objectName());
+            at = at->nextInFocusChain();
+            while (at->focusPolicy() == Qt::NoFocus || at->objectName().isEmpty() ||
+                   at->objectName().startsWith("qt_"))
+                at = at->nextInFocusChain();
+        }
+        QCOMPARE(order, expected);
+
+        editor.skin = true;
+        editor.Font1 = QFont(QStringLiteral("DejaVu Sans"));
+        editor.Font1.setPixelSize(27); // a 20-pt scheme font
+        editor.show();
+        QApplication::processEvents();
+        QVERIFY(editor.width() >= 709 && editor.height() > 564);
+        QVERIFY(editor.size().expandedTo(editor.layout()->totalMinimumSize()) == editor.size());
+        const auto roomy = [&editor] {
+            // The named boxes; a combo box draws its own line edit inside its frame.
+            for (const QLineEdit* box : editor.findChildren<QLineEdit*>(QRegularExpression("^Edit")))
+                if (box->height() < box->sizeHint().height())
+                    return false;
+            return true;
+        };
+        QTRY_VERIFY(roomy());
+    }
+
+    // A table that cannot be read is not an empty one: nothing passes the
+    // duplicate test, and the user is told why.
+    void anUnreadableBookRefusesTheNewContact()
+    {
+        m_book->seed({BookFixture::contact("Сидоров", "Пётр", "Ильич")});
+        m_book->start();
+        m_book->window->showSection(10);
+        QSqlQuery damage(m_book->window->database().BigBd());
+        QVERIFY(damage.exec(R"(ALTER TABLE "Адресная книга" RENAME TO "gone")"));
+        m_seams->modals.scripts.enqueue([=](QDialog* window) {
+            typeNames(editorOf(window), "Новиков", "Иван", "");
+            editorOf(window)->BitBtn1->click();
+        });
+        m_book->click("GroupBox2", "BitBtn5");
+        QCOMPARE(m_seams->boxes.titles(), QStringList{"Произошла ошибка!"});
+        QVERIFY(m_seams->boxes.shown[0].text.contains("Адресная книга"));
+        QCOMPARE(m_book->ListBox2()->count(), 1);
+        QVERIFY(damage.exec(R"(ALTER TABLE "gone" RENAME TO "Адресная книга")"));
+        QCOMPARE(m_book->rows().size(), 1);
     }
 
     void emptyNamesBecomeDashesOnlyOnce()

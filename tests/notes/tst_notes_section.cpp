@@ -295,6 +295,39 @@ private slots:
         QCOMPARE(editor.RichEdit1->toPlainText(),
                  QStringLiteral("срок: 01.01.2011 7:05:09срок: 01.01.2011 7:05:09"));
         QCOMPARE(editor.Edit1->text(), QStringLiteral("Заметка1"));
+
+        // The keys too: the name box would take Ctrl+X/C/V for itself.
+        QApplication::setActiveWindow(&editor);
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        editor.Edit1->setFocus();
+        editor.Edit1->selectAll();
+        editor.RichEdit1->setPlainText("текст");
+        editor.RichEdit1->selectAll();
+        QTest::keyClick(editor.Edit1, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(editor.RichEdit1->toPlainText(), QString());
+        QCOMPARE(editor.Edit1->text(), QStringLiteral("Заметка1"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("текст"));
+        QTest::keyClick(editor.Edit1, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(editor.RichEdit1->toPlainText(), QStringLiteral("текст"));
+        QCOMPARE(editor.Edit1->text(), QStringLiteral("Заметка1"));
+    }
+
+    // What was typed is what is kept: no-break spaces and line separators too.
+    void theNoteKeepsEveryCharacterTyped()
+    {
+        const QString typed = QStringLiteral("10\u00a0кг\u2028строка\nвторая\tтаб");
+        m_seams->modals.scripts.enqueue([&](QDialog* window) {
+            auto* editor = qobject_cast<TForm3*>(window);
+            editor->Edit1->setText("Точно");
+            editor->RichEdit1->setPlainText(typed);
+            editor->BitBtn1->click();
+        });
+        click("BitBtn3");
+        QCOMPARE(stored()[0].text, QStringLiteral("10\u00a0кг\u2028строка\r\nвторая\tтаб"));
+        // And read back into the editor unchanged.
+        TForm3 editor;
+        editor.setNoteText(stored()[0].text);
+        QCOMPARE(editor.noteText(), stored()[0].text);
     }
 
     void theViewIsStoredAndRestored()

@@ -233,8 +233,22 @@ private slots:
             [&shownName](QDialog* window) { shownName = qobject_cast<TForm3*>(window)->Edit1->text(); });
         QTest::mouseClick(calendar->findChild<QToolButton*>("qt_calendar_nextmonth"), Qt::LeftButton);
         QCOMPARE(calendar->monthShown(), 2);
-        QCOMPARE(shownName, "#!" + calendar->selectedDate().toString("dd.MM.yyyy"));
+        // The selection turns with the page, to the same day of the new month.
+        QCOMPARE(shownName, QStringLiteral("#!20.02.2011"));
+        QCOMPARE(calendar->selectedDate(), QDate(2011, 2, 20));
         QCOMPARE(m_seams->modals.opened.size(), 5);
+        // A click on a day of the new page opens that day.
+        m_seams->modals.scripts.enqueue(
+            [&shownName](QDialog* window) { shownName = qobject_cast<TForm3*>(window)->Edit1->text(); });
+        clickDay(QDate(2011, 2, 5));
+        QCOMPARE(shownName, QStringLiteral("#!05.02.2011"));
+        // Back past a shorter month: the last day of it.
+        calendar->setSelectedDate(QDate(2011, 3, 31));
+        m_seams->modals.scripts.enqueue(
+            [&shownName](QDialog* window) { shownName = qobject_cast<TForm3*>(window)->Edit1->text(); });
+        QTest::mouseClick(calendar->findChild<QToolButton*>("qt_calendar_prevmonth"), Qt::LeftButton);
+        QCOMPARE(shownName, QStringLiteral("#!28.02.2011"));
+        QCOMPARE(m_seams->modals.opened.size(), 7);
 
         // Showing the calendar again goes back to today; the day with a note stands out.
         m_window->showSection(Sections::kCalendar);

@@ -190,11 +190,9 @@ private slots:
             m_seams->modals.scripts.enqueue([&, putOff](QDialog* window) {
                 order.append(qobject_cast<TForm9*>(window)->Event->text());
                 QVERIFY(windowHidden());
-                // The main window is still disabled: the pop-up takes its
-                // colours, not its greyed-out ones.
-                QVERIFY(!window->parentWidget()->isEnabled());
-                QCOMPARE(window->palette().color(QPalette::Active, QPalette::ButtonText),
-                         window->parentWidget()->palette().color(QPalette::Active, QPalette::WindowText));
+                // The main window takes no input yet; the pop-up does.
+                QVERIFY(!qobject_cast<TForm1*>(window->parentWidget())->acceptsInput());
+                QVERIFY(window->isEnabled());
                 auto* popup = qobject_cast<TForm9*>(window);
                 (putOff ? popup->Button1 : popup->Button2)->click();
             });
@@ -229,14 +227,99 @@ private slots:
         QVERIFY(m_seams->boxes.texts().first().contains(QStringLiteral("Не пропасть")));
         QVERIFY(m_fixture->Timer1()->isActive());
 
+        // It does not come again in this run, though it is still due.
         QVERIFY(refuse.exec(QStringLiteral("DROP TRIGGER refuse")));
+        m_fixture->tick();
+        QCOMPARE(m_seams->modals.opened.size(), 1);
+
+        const qint64 other = m_fixture->seedReminder(QStringLiteral("Удалят при показе"), now.addSecs(1));
+        m_seams->clock.current = now.addSecs(1);
         m_seams->modals.scripts.enqueue([&](QDialog* window) {
-            m_fixture->database().EventsTable.remove(m_fixture->items().earliestReminder()->key);
+            m_fixture->database().EventsTable.remove(other);
             qobject_cast<TForm9*>(window)->Button1->click();
         });
         m_fixture->tick();
-        QVERIFY(m_fixture->reminderLines().isEmpty());
+        QCOMPARE(m_fixture->reminderLines(), QStringList{"Не пропасть | 2026-03-08T14:20:05.000"});
         QCOMPARE(m_seams->boxes.shown.size(), 1);
+    }
+
+    // A stray Enter puts the reminder off; the pop-up keeps its cream look
+    // under any colour scheme.
+    void enterPutsOffAndThePopUpKeepsItsOwnLook()
+    {
+        m_fixture->start();
+        const QDateTime now = m_seams->clock.current;
+        m_fixture->seedReminder(QStringLiteral("Не удалять"), now);
+        m_seams->modals.scripts.enqueue([&](QDialog* window) {
+            auto* popup = qobject_cast<TForm9*>(window);
+            QVERIFY(popup->Button1->isDefault());
+            QVERIFY(!popup->Button2->isDefault());
+            QVERIFY(!popup->skin);
+            QCOMPARE(popup->font().pixelSize(), 20);
+            QCOMPARE(popup->palette().color(QPalette::Window), QColor(255, 251, 240));
+            popup->show();
+            QTest::keyClick(popup, Qt::Key_Return);
+        });
+        m_fixture->tick();
+        QCOMPARE(m_fixture->reminderLines(),
+                 QStringList{"Не удалять | " + now.addDays(1).toString(Qt::ISODateWithMs)});
+    }
+
+    // A profile that takes no writes: each row is offered once in the run and
+    // the user is told once, not at every tick.
+    void rowsThatCannotBeChangedAreNotOfferedAgain()
+    {
+        m_fixture->start();
+        const QDateTime now = m_seams->clock.current;
+        m_fixture->seedTask(QStringLiteral("report"), QStringLiteral("report.sh"), now.addSecs(-60));
+        m_fixture->seedReminder(QStringLiteral("Застрявшее"), now.addSecs(-60));
+        m_fixture->seedReminder(QStringLiteral("Следующее"), now.addSecs(-30));
+        QSqlQuery refuse(m_fixture->database().BigBd());
+        QVERIFY(refuse.exec(R"(CREATE TRIGGER "no_task_delete" BEFORE DELETE ON "Задачи"
+                              BEGIN SELECT RAISE(ABORT, 'disk full'); END)"));
+        QVERIFY(refuse.exec(R"(CREATE TRIGGER "no_event_change" BEFORE UPDATE ON "Напоминания"
+                              WHEN OLD."Текст" = 'Застрявшее' BEGIN SELECT RAISE(ABORT, 'disk full'); END)"));
+        m_seams->boxes.answers << Button::Yes << Button::Ok << Button::Ok;
+        QStringList popups;
+        for (int i = 0; i < 2; ++i)
+            m_seams->modals.scripts.enqueue([&](QDialog* window) {
+                popups.append(qobject_cast<TForm9*>(window)->Event->text());
+                qobject_cast<TForm9*>(window)->Button1->click();
+            });
+        for (int i = 0; i < 5; ++i)
+            m_fixture->tick();
+        QCOMPARE(m_seams->shell.opened, QStringList{"report"});
+        QCOMPARE(popups, (QStringList{"Застрявшее", "Следующее"}));
+        const QStringList titles = m_seams->boxes.titles();
+        QCOMPARE(titles, (QStringList{"Задача", "Произошла ошибка!", "Произошла ошибка!"}));
+        QVERIFY(m_seams->boxes.shown[1].text.contains("«report»"));
+        QVERIFY(m_seams->boxes.shown[2].text.contains("Застрявшее"));
+        QVERIFY(m_seams->boxes.shown[2].text.contains("disk full"));
+        // The one that could be put off was; the other stays as it was.
+        QCOMPARE(m_fixture->reminderLines(),
+                 (QStringList{"Застрявшее | " + now.addSecs(-60).toString(Qt::ISODateWithMs),
+                              "Следующее | " + now.addDays(1).toString(Qt::ISODateWithMs)}));
+    }
+
+    // An unreadable table is said once, however many ticks come.
+    void anUnreadableProfileIsReportedOnce()
+    {
+        m_fixture->start();
+        QSqlQuery damage(m_fixture->database().BigBd());
+        QVERIFY(damage.exec(R"(ALTER TABLE "Напоминания" RENAME TO "gone")"));
+        for (int i = 0; i < 4; ++i)
+            m_fixture->tick();
+        QCOMPARE(m_seams->boxes.shown.size(), 1);
+        QCOMPARE(m_seams->boxes.shown[0].title, QStringLiteral("Произошла ошибка!"));
+        QVERIFY(m_seams->boxes.shown[0].text.contains("Напоминания"));
+        QVERIFY(m_fixture->Timer1()->isActive());
+        // Readable again, then unreadable again: said once more.
+        QVERIFY(damage.exec(R"(ALTER TABLE "gone" RENAME TO "Напоминания")"));
+        m_fixture->tick();
+        QVERIFY(damage.exec(R"(ALTER TABLE "Напоминания" RENAME TO "gone")"));
+        m_fixture->tick();
+        m_fixture->tick();
+        QCOMPARE(m_seams->boxes.shown.size(), 2);
     }
 
 private:

@@ -43,7 +43,7 @@ private slots:
         QTimer* TeaTimer = m_fixture->window->findChild<QTimer*>(QStringLiteral("TeaTimer"));
         QCOMPARE(TeaTimer, timers->TeaTimer);
         QVERIFY(!TeaTimer->isActive());
-        QAction* kettle = m_fixture->window->PopupMenu1->findChild<QAction*>(QStringLiteral("KettleAction"));
+        QAction* kettle = m_fixture->window->PopupMenu1->findChild<QAction*>(QStringLiteral("N100"));
         QVERIFY(kettle->isEnabled());
         QCOMPARE(kettle->text(), QStringLiteral("Поставить чайник..."));
 
@@ -90,7 +90,7 @@ private slots:
             form->Edit1->setText(QStringLiteral("150"));
             form->BitBtn1->click();
         });
-        m_fixture->window->PopupMenu1->findChild<QAction*>(QStringLiteral("CountdownAction"))->trigger();
+        m_fixture->window->PopupMenu1->findChild<QAction*>(QStringLiteral("N103"))->trigger();
         QCOMPARE(timers->TeaTimer->interval(), 150 * 60000);
         QCOMPARE(m_fixture->window->trayIcon()->picture().cacheKey(),
                  timers->picture(KettleTimers::Mode::Countdown).cacheKey());

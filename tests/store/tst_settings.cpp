@@ -124,6 +124,17 @@ private slots:
         Settings::load(store, record);
         QCOMPARE(record.skin, QString());
         QVERIFY(!store.valueExists(kRoot + "Config", "Skin"));
+
+        // A string stored as a number cannot be read: its default comes back
+        // as a string, so the next save does not write the empty text.
+        store.writeInteger(kRoot + "Config", "Skin", 7);
+        store.writeInteger(kRoot + "Mail", "MyBoxes", 1);
+        const Settings::LoadResult mistyped = Settings::load(store, record);
+        QCOMPARE(record.skin, QStringLiteral("Metal"));
+        QCOMPARE(record.myBoxes, QStringLiteral("Quillarbor@example.com"));
+        QCOMPARE(mistyped.restored, (QStringList{kRoot + "Config\\Skin", kRoot + "Mail\\MyBoxes"}));
+        QCOMPARE(store.readString(kRoot + "Config", "Skin"), QStringLiteral("Metal"));
+        QCOMPARE(store.valueType(kRoot + "Mail", "MyBoxes"), RegistryStore::Type::ExpandString);
     }
 
     void upgradeFromTwoNineKeepsEverythingElse()
