@@ -11,9 +11,9 @@
 #include "sections.h"
 #include "shell.h"
 #include "tray_icon.h"
+#include "wrapping_tree_delegate.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -248,13 +248,13 @@ void TForm1::buildTree()
     TreeView1->setHeaderHidden(true);
     TreeView1->setIndentation(14);
     TreeView1->setIconSize(QSize(14, 14));
-    TreeView1->setUniformRowHeights(true);
-    // The narrow tree shows every caption whole: its one column is as wide as
-    // the longest caption, and a horizontal scroll bar appears when needed.
-    TreeView1->header()->setStretchLastSection(false);
-    TreeView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    TreeView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    TreeView1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // The narrow tree shows every caption whole: a long one wraps onto a
+    // second line instead of being cut short.
+    TreeView1->setWordWrap(true);
+    TreeView1->setTextElideMode(Qt::ElideNone);
+    TreeView1->setUniformRowHeights(false);
+    TreeView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TreeView1->setItemDelegate(new WrappingTreeDelegate(TreeView1));
     TreeView1->setFont(fontOf({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")}, 12));
     const auto makeItem = [](const Sections::Node& node) {
         auto* item = new QTreeWidgetItem({node.caption});
