@@ -4,6 +4,7 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -122,6 +123,26 @@ private slots:
         QCOMPARE(fixture.seams.boxes.shown.size(), 1);
         QVERIFY(fixture.seams.boxes.shown[0].text.contains(QStringLiteral("Калькулятор")));
         QCOMPARE(fixture.seams.shell.opened.size(), 2);
+    }
+
+    // A right click opens the menu over the window; a window hidden in the
+    // tray stays hidden.
+    void rightClickRaisesTheWindowAndOpensTheMenu()
+    {
+        WindowFixture fixture;
+        TForm1& window = *fixture.window;
+        window.Timer1Timer();
+        QVERIFY(!window.isVisible());
+        window.trayIcon()->rightClick();
+        QVERIFY(window.PopupMenu1->isVisible());
+        QVERIFY(!window.isVisible());
+        window.PopupMenu1->close();
+
+        window.trayIcon()->leftClick();
+        window.trayIcon()->rightClick();
+        QVERIFY(window.isVisible());
+        QVERIFY(window.PopupMenu1->isVisible());
+        window.PopupMenu1->close();
     }
 };
 

@@ -4,6 +4,7 @@
 #include "test_main.h"
 
 #include <QComboBox>
+#include <QSqlQuery>
 
 namespace {
 const QString kTab = QStringLiteral("\t");
@@ -127,6 +128,19 @@ private slots:
         QCOMPARE(m_seams->boxes.shown.size(), 1);
         QVERIFY(m_seams->boxes.shown[0].text.startsWith(ErrorHandler::kMessage));
         QCOMPARE(m_book->window->statusMessage(), QStringLiteral("Поиск...  из 5"));
+    }
+
+    // A search over a table that cannot be read finds nothing and says so,
+    // rather than report a finished search that found no one.
+    void anUnreadableBookIsNoEmptyResult()
+    {
+        QSqlQuery damage(m_book->window->database().BigBd());
+        QVERIFY(damage.exec(R"(ALTER TABLE "Адресная книга" RENAME TO "gone")"));
+        search();
+        QCOMPARE(m_seams->boxes.titles(), QStringList{"Произошла ошибка!"});
+        QVERIFY(m_seams->boxes.shown[0].text.contains("Адресная книга"));
+        QVERIFY(!m_book->window->statusMessage().contains("завершён"));
+        QVERIFY(damage.exec(R"(ALTER TABLE "gone" RENAME TO "Адресная книга")"));
     }
 
     void anEditedFoundContactMovesToTheEndOfEveryList()
