@@ -84,28 +84,38 @@ void DueItemMonitor::startupPass()
         emit changed();
 }
 
+namespace {
+
 // The earliest row, passing over those that could not be changed: their
 // moment stays in the past, and they would come up at every tick.
+template <typename Item, typename DueKeys, typename Read>
+std::optional<Item> firstNotStuck(const std::optional<Item>& earliest, const QSet<qint64>& stuck,
+                                  DueKeys dueKeys, Read read)
+{
+    if (!earliest || !stuck.contains(earliest->key))
+        return earliest;
+    for (const qint64 key : dueKeys())
+        if (!stuck.contains(key))
+            return read(key);
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<DueItems::Task> DueItemMonitor::nextTask(const QDateTime& now) const
 {
     const std::optional<DueItems::Task> earliest = m_items.earliestTask();
-    if (!earliest || !m_stuckTasks.contains(earliest->key))
-        return earliest;
-    for (const qint64 key : m_items.dueTasks(now))
-        if (!m_stuckTasks.contains(key))
-            return m_items.task(key);
-    return std::nullopt;
+    return firstNotStuck(
+        earliest, m_stuckTasks, [&] { return m_items.dueTasks(now); },
+        [this](qint64 key) { return m_items.task(key); });
 }
 
 std::optional<DueItems::Reminder> DueItemMonitor::nextReminder(const QDateTime& now) const
 {
     const std::optional<DueItems::Reminder> earliest = m_items.earliestReminder();
-    if (!earliest || !m_stuckReminders.contains(earliest->key))
-        return earliest;
-    for (const qint64 key : m_items.dueReminders(now))
-        if (!m_stuckReminders.contains(key))
-            return m_items.reminder(key);
-    return std::nullopt;
+    return firstNotStuck(
+        earliest, m_stuckReminders, [&] { return m_items.dueReminders(now); },
+        [this](qint64 key) { return m_items.reminder(key); });
 }
 
 void DueItemMonitor::handleTask(const DueItems::Task& task)
