@@ -19,6 +19,29 @@ bool failWith(QString* error, const QString& text)
     return false;
 }
 
+// Raises the page cache of the connection for one change and puts it back.
+class CacheForLargeChange
+{
+public:
+    explicit CacheForLargeChange(const QSqlDatabase& connection) : m_connection(connection)
+    {
+        QSqlQuery pragma(m_connection);
+        if (pragma.exec(QStringLiteral("PRAGMA cache_size")) && pragma.next())
+            m_previous = pragma.value(0).toLongLong();
+        pragma.exec(QStringLiteral("PRAGMA cache_size = -131072")); // 128 MiB at most, used as needed
+    }
+    ~CacheForLargeChange()
+    {
+        QSqlQuery pragma(m_connection);
+        pragma.exec(QStringLiteral("PRAGMA cache_size = %1").arg(m_previous));
+    }
+    Q_DISABLE_COPY_MOVE(CacheForLargeChange)
+
+private:
+    QSqlDatabase m_connection;
+    qint64 m_previous = -2000;
+};
+
 QString dayStart(const QDate& day)
 {
     return TableObject::dateTimeToText(day.startOfDay());
@@ -112,6 +135,9 @@ bool DiaryStore::rewriteAll(const QString& password, bool locked, const std::opt
         return failWith(error, QStringLiteral("В таблице ключей нет строки для дневника."));
 
     QSqlDatabase connection = m_database.BigBd();
+    // Every page is rewritten: a cache that holds the whole change keeps
+    // SQLite from spilling pages (and syncing its journal) half-way.
+    CacheForLargeChange cache(connection);
     Transaction change(connection);
     if (!change.isActive())
         return failWith(error, connection.lastError().text());
