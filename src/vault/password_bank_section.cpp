@@ -123,9 +123,8 @@ void PasswordBankSection::buildControls(QGroupBox* box)
     PassLabel = new QLabel(QStringLiteral("Пароль: "), box);
     PassLabel->setObjectName(QStringLiteral("PassLabel"));
     PassLabel->setGeometry(16, 448, 657, 28);
-    QFont bold = PassLabel->font();
-    bold.setBold(true);
-    PassLabel->setFont(bold);
+    // Bold in whatever font the colour scheme gives the section.
+    PassLabel->setStyleSheet(QStringLiteral("font-weight: bold"));
     PassLabel->setTextFormat(Qt::PlainText);
     PassLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
