@@ -85,6 +85,8 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
 
 TForm1::~TForm1()
 {
+    // A grid edit still open in the bank is posted while the profile is open.
+    lockSecrets();
     MessageBoxes::setOwner(nullptr);
 }
 

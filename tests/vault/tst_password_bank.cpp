@@ -267,6 +267,13 @@ private slots:
         click(bank()->BitBtn8);
         QCOMPARE(stored()[1].container, QStringLiteral("Форум 2"));
         QCOMPARE(stored()[1].password, cipher("p2", "м"));
+
+        // And when the program ends with an edit left in the grid.
+        unlock("м");
+        editCell(0, 1, "последний");
+        m_window.reset();
+        m_window = std::make_unique<TForm1>(*m_registry);
+        QCOMPARE(stored()[0].login, QStringLiteral("последний"));
     }
 
     void changingTheMasterPasswordReenciphersEveryPassword()

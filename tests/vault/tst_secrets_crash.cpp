@@ -36,9 +36,12 @@ QString accountPassword(int n)
 }
 
 // The child: open the profile, say so, do the change, end.
-int runChild(const QString& mode, const QString& documents, const QString& programFolder)
+int runChild(int argc, char** argv)
 {
-    QCoreApplication application(*new int(0), nullptr);
+    QCoreApplication application(argc, argv);
+    const QString mode = QString::fromLocal8Bit(argv[2]);
+    const QString documents = QString::fromLocal8Bit(argv[3]);
+    const QString programFolder = QString::fromLocal8Bit(argv[4]);
     ProfileDatabase database;
     if (!database.open(documents, programFolder))
         return 2;
@@ -193,8 +196,7 @@ private:
 int main(int argc, char** argv)
 {
     if (argc == 5 && QByteArray(argv[1]) == "--child")
-        return runChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
-                        QString::fromLocal8Bit(argv[4]));
+        return runChild(argc, argv);
     QCoreApplication application(argc, argv);
     TestSecretsCrash test;
     return QTest::qExec(&test, argc, argv);
