@@ -7,11 +7,13 @@
 #include "calendar_section.h"
 #include "clock.h"
 #include "daily_planner_page.h"
+#include "diary_section.h"
 #include "error_handler.h"
 #include "input_gate.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
 #include "notes_section.h"
+#include "password_bank_section.h"
 #include "registry_store.h"
 #include "reminders_section.h"
 #include "schedule.h"
@@ -26,6 +28,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
@@ -75,6 +78,7 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
                [this] { buildContactSections(); });
     buildLater({QStringLiteral("GroupBox5")}, [this] { m_schedule->reminders(); });
     buildLater({QStringLiteral("GroupBox6")}, [this] { m_schedule->tasks(); });
+    buildLater({QStringLiteral("PassBox"), QStringLiteral("DiaryBox")}, [this] { buildSecretSections(); });
 
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
@@ -82,6 +86,8 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
 
 TForm1::~TForm1()
 {
+    // A grid edit still open in the bank is posted while the profile is open.
+    lockSecrets();
     MessageBoxes::setOwner(nullptr);
 }
 
@@ -188,6 +194,10 @@ void TForm1::buildSettingsSection()
     };
     m_settingsSection->setUpSlides = [this] { m_appearance->SlideSetUp(); };
     m_settingsSection->fill();
+    // "Сменить пароль для банка паролей" belongs to the password bank.
+    m_settingsSection->Button12->setEnabled(true);
+    connect(m_settingsSection->Button12, &QPushButton::clicked, this,
+            [this] { ErrorHandler::guard([this] { passwordBank()->Button12Click(); }); });
 }
 
 // The notes list in the stored view, day notes left out.
@@ -280,6 +290,10 @@ void TForm1::runShowingStep(int number)
     else if (number == Sections::kCalendar)
         m_calendar->showToday();
     // --- end of daily planner and calendar ---
+    else if (number == Sections::kPasswords)
+        m_passwords->showSection();
+    else if (number == Sections::kDiary)
+        m_diary->showSection();
 }
 
 void TForm1::showHelpPage(int page)
@@ -324,6 +338,7 @@ bool TForm1::settingsChanged() const
 
 void TForm1::hideIntoTray()
 {
+    lockSecrets();
     // Without a notification area the window could never come back: minimise it instead.
     if (!TrayIcon::available()) {
         showMinimized();
@@ -344,6 +359,7 @@ void TForm1::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMinimized))
         return;
+    lockSecrets();
     if (!TrayIcon::available())
         return;
     // Minimising hides the window into the tray instead.

@@ -14,8 +14,10 @@ class Appearance;
 class AddressBookSection;
 class CalendarSection;
 class DailyPlannerPage;
+class DiarySection;
 class InputGate;
 class NotesSection;
+class PasswordBankSection;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -81,6 +83,9 @@ public:
     NotesSection* notesSection() const;
     DailyPlannerPage* plannerPage() const { return m_planner; }
     CalendarSection* calendarSection() const { return m_calendar; }
+    // The password bank (section 40) and the diary (41), built on first asking.
+    PasswordBankSection* passwordBank() const;
+    DiarySection* diary() const;
 
     // Handlers, public so that the timer and menus can be driven by tests too.
     void Timer1Timer();
@@ -109,7 +114,8 @@ public:
     Schedule* schedule() const { return m_schedule; }
 
 signals:
-    // Closing the window ends the program.
+    // Closing the window ends the program; so does a wrong password of the
+    // diary or the bank, at once and without saving.
     void programEnded();
 
 protected:
@@ -129,6 +135,11 @@ private:
     void buildContactSections();
     void buildSettingsSection();
     void buildNotesSection();
+    void buildSecretSections();
+    // A wrong password ends the program at once: nothing is saved.
+    void endAtOnce();
+    // The bank does not stay open while the window is out of sight.
+    void lockSecrets();
     // Controls that start-up does not show are built on their section's
     // first showing, with the data start-up would have put in them.
     void buildLater(const QStringList& boxes, std::function<void()> build);
@@ -161,6 +172,8 @@ private:
     NotesSection* m_notes = nullptr;
     DailyPlannerPage* m_planner = nullptr;
     CalendarSection* m_calendar = nullptr;
+    PasswordBankSection* m_passwords = nullptr;
+    DiarySection* m_diary = nullptr;
     Schedule* m_schedule = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -76,6 +77,21 @@ public:
             return std::nullopt;
         return answer;
     }
+
+    std::optional<QString> inputLimited(QWidget* parent, const QString& title, const QString& label,
+                                        const QString& text, int maxLength) override
+    {
+        QInputDialog dialog(parent);
+        dialog.setWindowTitle(title);
+        dialog.setLabelText(label);
+        dialog.setInputMode(QInputDialog::TextInput);
+        dialog.setTextValue(text);
+        if (auto* line = dialog.findChild<QLineEdit*>())
+            line->setMaxLength(maxLength);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.textValue();
+    }
 };
 
 QtBackend realBackend;
@@ -143,6 +159,12 @@ Button ask(const Request& request)
 std::optional<QString> inputText(const QString& title, const QString& label, const QString& text)
 {
     return currentBackend->inputText(currentOwner.data(), title, label, text);
+}
+
+std::optional<QString> inputText(const QString& title, const QString& label, const QString& text,
+                                 int maxLength)
+{
+    return currentBackend->inputLimited(currentOwner.data(), title, label, text, maxLength);
 }
 
 } // namespace MessageBoxes

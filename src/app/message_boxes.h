@@ -28,6 +28,14 @@ public:
     virtual Button show(QWidget* parent, const Request& request) = 0;
     virtual std::optional<QString> inputText(QWidget* parent, const QString& title, const QString& label,
                                              const QString& text) = 0;
+    // The same, admitting at most maxLength characters. A backend that cannot
+    // limit typing gets its answer cut to the length instead.
+    virtual std::optional<QString> inputLimited(QWidget* parent, const QString& title, const QString& label,
+                                                const QString& text, int maxLength)
+    {
+        const auto answer = inputText(parent, title, label, text);
+        return answer ? std::optional<QString>(answer->left(maxLength)) : std::nullopt;
+    }
 };
 
 // Tests put a scripted backend in; nullptr restores the real one.
@@ -54,5 +62,8 @@ bool askYesNo(const QString& title, const QString& text, Icon icon = Icon::Warni
 Button ask(const Request& request);
 // The simple input dialog; nullopt when cancelled.
 std::optional<QString> inputText(const QString& title, const QString& label, const QString& text = {});
+// The simple input dialog whose line admits at most maxLength characters.
+std::optional<QString> inputText(const QString& title, const QString& label, const QString& text,
+                                 int maxLength);
 
 } // namespace MessageBoxes

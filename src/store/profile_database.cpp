@@ -205,5 +205,9 @@ bool Transaction::commit()
     if (!m_active)
         return false;
     m_active = false;
-    return m_database.commit();
+    if (m_database.commit())
+        return true;
+    // A commit that failed leaves the change open: undo it whole.
+    m_database.rollback();
+    return false;
 }

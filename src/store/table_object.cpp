@@ -135,13 +135,19 @@ QList<TableObject::Row> TableObject::query(const QString& where, const QVariantL
             fields.append(&item);
     QString text = QStringLiteral("SELECT %1 FROM %2%3%4")
                        .arg(selectList(fields), quoteIdentifier(m_tableName), where, orderClause());
-    if (limit >= 0 || offset > 0)
-        text += QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
+    const bool limited = limit >= 0 || offset > 0;
+    if (limited)
+        text += QStringLiteral(" LIMIT ? OFFSET ?");
     QSqlQuery statement(m_database);
     statement.setForwardOnly(true);
     statement.prepare(text);
     for (const QVariant& value : bound)
         statement.addBindValue(value);
+    // Rows reached by position bind their place as well.
+    if (limited) {
+        statement.addBindValue(limit);
+        statement.addBindValue(offset);
+    }
     QList<Row> result;
     if (!statement.exec())
         throw ReadFailure::ofTable(m_tableName, statement.lastError().text());

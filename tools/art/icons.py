@@ -689,3 +689,76 @@ def render_menu(name):
     c = Canvas(16, grid=16)
     MENU_ICONS[name](c)
     return c.result()
+
+
+# ---------------------------------------------------------------------------
+# password bank: the lock button's padlock and the set-up window's pictures
+# ---------------------------------------------------------------------------
+def padlock(c):
+    """Padlock on a 32 grid: steel shackle over a brass body with a keyhole."""
+    shackle = sub(c.rrect(9, 3, 23, 20, 7), c.rrect(12.2, 6.2, 19.8, 20, 4))
+    shackle = inter(shackle, c.rect(8, 2, 24, 16))
+    c.shadow(shackle)
+    c.paint(shackle, rgb("#ECEFF1"), rgb("#90A4AE"), outline=rgb("#37474F"), ow=OW)
+    body = c.rrect(6, 14, 26, 29.5, 2.5)
+    c.shadow(body)
+    c.paint(body, rgb("#FFE082"), rgb("#FFA000"), outline=rgb("#8D5A00"), ow=OW)
+    c.paint(c.line([(8.5, 16.5), (23.5, 16.5)], 1.0), P["white"], outline=False, opacity=0.6)
+    hole = union(c.circle(16, 20.5, 2.2), c.poly([(14.9, 21.5), (17.1, 21.5), (17.9, 26.5), (14.1, 26.5)]))
+    c.paint(hole, rgb("#5D4037"), outline=False)
+
+
+def safe(c):
+    """A small strongbox with a dial, 32 grid (drawn large for the window)."""
+    box = c.rrect(3, 4, 29, 28, 2.5)
+    c.shadow(box)
+    c.paint(box, rgb("#90A4AE"), rgb("#546E7A"), outline=rgb("#263238"), ow=OW)
+    door = c.rrect(5.5, 6.5, 26.5, 25.5, 1.5)
+    c.paint(door, rgb("#B0BEC5"), rgb("#78909C"), outline=rgb("#37474F"), ow=0.8)
+    for y in (9.5, 22.5):
+        c.paint(c.rrect(3.2, y - 1.4, 6.2, y + 1.4, 0.6), rgb("#455A64"), outline=False)
+    dial = c.circle(17, 16, 5.5)
+    c.paint(dial, rgb("#ECEFF1"), rgb("#B0BEC5"), outline=rgb("#37474F"), ow=0.8)
+    for k in range(12):
+        a = math.radians(k * 30)
+        x0, y0 = 17 + 4.3 * math.cos(a), 16 + 4.3 * math.sin(a)
+        x1, y1 = 17 + 5.1 * math.cos(a), 16 + 5.1 * math.sin(a)
+        c.paint(c.line([(x0, y0), (x1, y1)], 0.45), rgb("#37474F"), outline=False)
+    c.paint(c.circle(17, 16, 2.1), rgb("#FFC107"), rgb("#FF8F00"), outline=rgb("#8D5A00"), ow=0.6)
+    c.paint(c.line([(17, 16), (17, 11.6)], 0.9), rgb("#8D5A00"), outline=False)
+    c.paint(c.line([(8.5, 26), (8.5, 28.8)], 1.6), rgb("#263238"), outline=False)
+    c.paint(c.line([(23.5, 26), (23.5, 28.8)], 1.6), rgb("#263238"), outline=False)
+
+
+def keys(c):
+    """Two crossed keys on a ring, 32 grid."""
+    ring = sub(c.circle(9, 9, 5.5), c.circle(9, 9, 4.2))
+    c.paint(ring, rgb("#CFD8DC"), rgb("#78909C"), outline=rgb("#37474F"), ow=0.7)
+    for head, tip, col, col2, out in (((11, 12), (27, 28), "#FFE082", "#FFA000", "#8D5A00"),
+                                      ((13, 9.5), (28.5, 17), "#B3E5FC", "#4FC3F7", "#01579B")):
+        hx, hy = head
+        tx, ty = tip
+        dx, dy = tx - hx, ty - hy
+        n = math.hypot(dx, dy)
+        ux, uy = dx / n, dy / n
+        px, py = -uy, ux
+        bow = sub(c.circle(hx + ux * 3, hy + uy * 3, 4.2), c.circle(hx + ux * 3, hy + uy * 3, 1.6))
+        shaft = c.line([(hx + ux * 6.5, hy + uy * 6.5), (tx, ty)], 2.6)
+        bits = union(
+            c.line([(tx - ux * 2.5, ty - uy * 2.5), (tx - ux * 2.5 + px * 3.2, ty - uy * 2.5 + py * 3.2)], 2.0,
+                   round_caps=False),
+            c.line([(tx - ux * 6, ty - uy * 6), (tx - ux * 6 + px * 2.4, ty - uy * 6 + py * 2.4)], 2.0,
+                   round_caps=False))
+        key = union(bow, shaft, bits)
+        c.shadow(key)
+        c.paint(key, rgb(col), rgb(col2), outline=rgb(out), ow=OW)
+
+
+VAULT_PICTURES = {"padlock": (padlock, 24), "safe": (safe, 96), "keys": (keys, 96)}
+
+
+def render_vault(name):
+    draw, size = VAULT_PICTURES[name]
+    c = Canvas(size, grid=32)
+    draw(c)
+    return c.result()

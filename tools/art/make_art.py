@@ -150,6 +150,14 @@ def main():
         group += [(name + "_16", imgs[16]), (name + "_32", imgs[32]), (name + "_48", imgs[48])]
     sheet.append(group)
 
+    # password bank: the lock button and the set-up window
+    group = []
+    for name in icons.VAULT_PICTURES:
+        img = icons.render_vault(name)
+        save_png(img, os.path.join(ICONS, "vault", name + ".png"))
+        group.append(("v:" + name, img))
+    sheet.append(group)
+
     # birthday reminder picture
     cake = icons.birthday_icon(64)
     save_png(cake, os.path.join(ICONS, "birthday.png"))
