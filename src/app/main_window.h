@@ -12,6 +12,7 @@
 
 class Appearance;
 class AddressBookSection;
+class BrowserSection;
 class CalendarSection;
 class DailyPlannerPage;
 class NotesSection;
@@ -153,6 +154,7 @@ private:
     NotesSection* m_notes = nullptr;
     DailyPlannerPage* m_planner = nullptr;
     CalendarSection* m_calendar = nullptr;
+    BrowserSection* m_browser = nullptr;
     Schedule* m_schedule = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;

@@ -3,12 +3,23 @@
 #include "error_handler.h"
 
 #include <QTest>
+#include <unistd.h>
+
+// As the program's entry does: the embedded browser needs shared OpenGL
+// contexts, and no sandbox when the tests run as root.
+inline void prepareTestProcess()
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
 
 // Like QTEST_MAIN, with the program's own application object, so that a
 // failure escaping a handler meets the same application-wide handler.
 #define QUILL_TEST_MAIN(TestObject)                                                                          \
     int main(int argc, char** argv)                                                                          \
     {                                                                                                        \
+        prepareTestProcess();                                                                                \
         GuardedApplication application(argc, argv);                                                          \
         application.setApplicationName(QStringLiteral("Quillarbor"));                                        \
         application.setQuitOnLastWindowClosed(false);                                                        \
