@@ -1,5 +1,6 @@
 #include "smtp_client.h"
 
+#include <QLibrary>
 #include <QUrl>
 #include <curl/curl.h>
 #include <mutex>
@@ -11,10 +12,54 @@ namespace {
 constexpr int kPlainPort = 25;
 constexpr int kTlsPort = 465;
 
-void initialiseCurlOnce()
+// libcurl and the two dozen libraries it brings are loaded with the first
+// letter, not with the program: start-up stays as light as it was.
+struct Curl
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    decltype(&::curl_global_init) global_init = nullptr;
+    decltype(&::curl_easy_init) easy_init = nullptr;
+    decltype(&::curl_easy_setopt) easy_setopt = nullptr;
+    decltype(&::curl_easy_perform) easy_perform = nullptr;
+    decltype(&::curl_easy_getinfo) easy_getinfo = nullptr;
+    decltype(&::curl_easy_cleanup) easy_cleanup = nullptr;
+    decltype(&::curl_easy_strerror) easy_strerror = nullptr;
+    decltype(&::curl_slist_append) slist_append = nullptr;
+    decltype(&::curl_slist_free_all) slist_free_all = nullptr;
+    QString error;
+
+    bool loaded() const { return slist_free_all != nullptr; }
+};
+
+const Curl& curl()
+{
+    static const Curl library = [] {
+        Curl loaded;
+        QLibrary file(QStringLiteral("curl"), 4);
+        // Stays loaded for the rest of the run.
+        if (!file.load()) {
+            loaded.error = file.errorString();
+            return loaded;
+        }
+        const auto resolve = [&file](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(file.resolve(name));
+            return function != nullptr;
+        };
+        Curl candidate;
+        if (resolve(candidate.global_init, "curl_global_init") &&
+            resolve(candidate.easy_init, "curl_easy_init") &&
+            resolve(candidate.easy_setopt, "curl_easy_setopt") &&
+            resolve(candidate.easy_perform, "curl_easy_perform") &&
+            resolve(candidate.easy_getinfo, "curl_easy_getinfo") &&
+            resolve(candidate.easy_cleanup, "curl_easy_cleanup") &&
+            resolve(candidate.easy_strerror, "curl_easy_strerror") &&
+            resolve(candidate.slist_append, "curl_slist_append") &&
+            resolve(candidate.slist_free_all, "curl_slist_free_all") &&
+            candidate.global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK)
+            return candidate;
+        loaded.error = QStringLiteral("libcurl is incomplete");
+        return loaded;
+    }();
+    return library;
 }
 
 struct Upload
@@ -67,6 +112,7 @@ int watchReplies(CURL*, curl_infotype type, char* data, size_t size, void* userD
 // follows is part of sending.
 bool isConnectFailure(CURLcode code, CURL* curl)
 {
+    const Curl& lib = SmtpClient::curl();
     switch (code) {
     case CURLE_URL_MALFORMAT:
     case CURLE_UNSUPPORTED_PROTOCOL:
@@ -82,7 +128,7 @@ bool isConnectFailure(CURLcode code, CURL* curl)
     case CURLE_ABORTED_BY_CALLBACK: {
         // Timed out before a connection stood: the server cannot be reached.
         curl_off_t connected = 0;
-        curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connected);
+        lib.easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connected);
         return connected <= 0;
     }
     default:
@@ -102,11 +148,12 @@ struct Attempt
 Attempt perform(const Request& request, const Server& server, bool withLogin, bool connectOnly)
 {
     Attempt attempt;
-    CURL* curl = curl_easy_init();
+    const Curl& lib = SmtpClient::curl();
+    CURL* curl = lib.easy_init();
     if (!curl) {
         attempt.code = CURLE_FAILED_INIT;
         attempt.connectFailure = true;
-        attempt.detail = QString::fromLatin1(curl_easy_strerror(attempt.code));
+        attempt.detail = QString::fromLatin1(lib.easy_strerror(attempt.code));
         return attempt;
     }
     char errors[CURL_ERROR_SIZE] = {};
@@ -117,56 +164,56 @@ Attempt perform(const Request& request, const Server& server, bool withLogin, bo
     const QByteArray caFile = request.caFile.toUtf8();
     Upload upload{request.message, 0};
 
-    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errors);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(request.connectTimeoutSeconds));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(request.transferTimeoutSeconds));
+    lib.easy_setopt(curl, CURLOPT_URL, url.constData());
+    lib.easy_setopt(curl, CURLOPT_ERRORBUFFER, errors);
+    lib.easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    lib.easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    lib.easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
+    lib.easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(request.connectTimeoutSeconds));
+    lib.easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(request.transferTimeoutSeconds));
     // STARTTLS whenever the server offers it, so a password never goes in clear
     // where it need not; a server without it still gets the letter.
-    curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+    lib.easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
     if (!caFile.isEmpty())
-        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
+        lib.easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
     if (withLogin && !user.isEmpty()) {
-        curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
-        curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
-        curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");
+        lib.easy_setopt(curl, CURLOPT_USERNAME, user.constData());
+        lib.easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+        lib.easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");
     }
-    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, watchReplies);
-    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &attempt.offer);
-    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, progress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &request);
+    lib.easy_setopt(curl, CURLOPT_DEBUGFUNCTION, watchReplies);
+    lib.easy_setopt(curl, CURLOPT_DEBUGDATA, &attempt.offer);
+    lib.easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    lib.easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    lib.easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, progress);
+    lib.easy_setopt(curl, CURLOPT_XFERINFODATA, &request);
 
     curl_slist* recipients = nullptr;
     QList<QByteArray> recipientBytes;
     for (const QString& recipient : request.recipients) {
         recipientBytes.append("<" + recipient.toUtf8() + ">");
-        recipients = curl_slist_append(recipients, recipientBytes.last().constData());
+        recipients = lib.slist_append(recipients, recipientBytes.last().constData());
     }
     if (connectOnly) {
-        curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
+        lib.easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
     } else {
-        curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
-        curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
-        curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-        curl_easy_setopt(curl, CURLOPT_READFUNCTION, readMessage);
-        curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
-        curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(upload.bytes.size()));
+        lib.easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
+        lib.easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+        lib.easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+        lib.easy_setopt(curl, CURLOPT_READFUNCTION, readMessage);
+        lib.easy_setopt(curl, CURLOPT_READDATA, &upload);
+        lib.easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(upload.bytes.size()));
     }
 
-    attempt.code = curl_easy_perform(curl);
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &attempt.response);
+    attempt.code = lib.easy_perform(curl);
+    lib.easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &attempt.response);
     attempt.connectFailure = attempt.code != CURLE_OK && isConnectFailure(attempt.code, curl);
     // A refused login leaves the error buffer empty.
-    attempt.detail = QString::fromUtf8(errors[0] ? errors : curl_easy_strerror(attempt.code));
+    attempt.detail = QString::fromUtf8(errors[0] ? errors : lib.easy_strerror(attempt.code));
     if (attempt.response)
         attempt.detail += QStringLiteral(" (%1)").arg(attempt.response);
-    curl_slist_free_all(recipients);
-    curl_easy_cleanup(curl);
+    lib.slist_free_all(recipients);
+    lib.easy_cleanup(curl);
     return attempt;
 }
 
@@ -204,8 +251,12 @@ Server parseServer(const QString& text)
 
 Result send(const Request& request)
 {
-    initialiseCurlOnce();
     Result result;
+    if (!curl().loaded()) {
+        result.outcome = Outcome::ConnectFailed;
+        result.detail = curl().error;
+        return result;
+    }
     const Server server = parseServer(request.server);
     if (!server.valid) {
         result.outcome = Outcome::ConnectFailed;

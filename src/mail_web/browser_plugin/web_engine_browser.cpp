@@ -18,51 +18,39 @@ public:
         // reports the address it ended at.
         QObject::connect(m_view->page(), &QWebEnginePage::loadingChanged, m_view,
                          [this](const QWebEngineLoadingInfo& info) {
-                             if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
-                                 m_asked = false;
-                             else if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
-                                      info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+                             if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
+                                 info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
                                  report(info.url());
                          });
         QObject::connect(m_view, &QWebEngineView::urlChanged, m_view, [this](const QUrl& url) {
-            // A link to a place within the page loads nothing and completes at
-            // once; the address of a page asked for but not yet loading is no
-            // completed navigation.
-            if (!m_asked && !m_view->page()->isLoading())
+            // A move to a place within the page shown loads nothing and
+            // completes at once; any other address is only asked for yet.
+            const auto document = [](const QUrl& address) { return address.adjusted(QUrl::RemoveFragment); };
+            if (!m_view->page()->isLoading() && !m_reported.isEmpty() && url != m_reported &&
+                document(url) == document(m_reported))
                 report(url);
         });
     }
     ~WebEngineView() override { delete m_view.data(); }
 
     QWidget* widget() override { return m_view; }
-    void navigate(const QString& address) override
-    {
-        m_asked = true;
-        m_view->setUrl(QUrl::fromUserInput(address));
-    }
+    void navigate(const QString& address) override { m_view->setUrl(QUrl::fromUserInput(address)); }
     bool canGoBack() const override { return m_view->history()->canGoBack(); }
     bool canGoForward() const override { return m_view->history()->canGoForward(); }
-    void goBack() override
-    {
-        m_asked = true;
-        m_view->back();
-    }
-    void goForward() override
-    {
-        m_asked = true;
-        m_view->forward();
-    }
+    void goBack() override { m_view->back(); }
+    void goForward() override { m_view->forward(); }
     QString locationUrl() const override { return m_view->url().toString(); }
 
 private:
     void report(const QUrl& url)
     {
+        m_reported = url;
         if (navigateComplete)
             navigateComplete(url.toString());
     }
 
     QPointer<QWebEngineView> m_view;
-    bool m_asked = false;
+    QUrl m_reported;
 };
 
 } // namespace
