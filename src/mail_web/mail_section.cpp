@@ -120,10 +120,14 @@ MailSection::MailSection(SectionHost& host, QGroupBox* box) : QObject(box), m_ho
     QWidget::setTabOrder(Theme ? static_cast<QWidget*>(Theme) : Edit8, Memo1);
     QWidget::setTabOrder(Memo1, BitBtn1);
 
-    if (ListBox5)
-        connect(ListBox5, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    if (ListBox5) {
+        const auto pick = [this](QListWidgetItem* item) {
             ErrorHandler::guard([this, item] { ListBox5Click(item); });
-        });
+        };
+        connect(ListBox5, &QListWidget::itemClicked, this, pick);
+        // The keyboard's way to the same: Enter on a line.
+        connect(ListBox5, &QListWidget::itemActivated, this, pick);
+    }
     connect(BitBtn1, &QPushButton::clicked, this,
             [this] { ErrorHandler::guard([this] { BitBtn1Click(); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { emit helpRequested(kHelpPage); });

@@ -95,7 +95,8 @@ ResourcesSection::ResourcesSection(SectionHost& host, QGroupBox* box, const Link
     connect(BitBtn13, &QPushButton::clicked, this, guarded(&ResourcesSection::BitBtn13Click));
     connect(BitBtn14, &QPushButton::clicked, this, guarded(&ResourcesSection::BitBtn14Click));
     connect(BitBtn15, &QPushButton::clicked, this, guarded(&ResourcesSection::BitBtn15Click));
-    connect(ListBox4, &QListWidget::itemDoubleClicked, this, guarded(&ResourcesSection::BitBtn15Click));
+    // A double click or Enter on a line opens it, as "Запустить" does.
+    connect(ListBox4, &QListWidget::itemActivated, this, guarded(&ResourcesSection::BitBtn15Click));
 }
 
 QString ResourcesSection::current() const

@@ -236,6 +236,10 @@ private slots:
         QCOMPARE(mail()->Edit8->text(), QStringLiteral("petr@example.com"));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
         QCOMPARE(mail()->Edit8->text(), QString());
+        // From the keyboard: Enter on a line.
+        list->setCurrentRow(0);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(mail()->Edit8->text(), QStringLiteral("petr@example.com"));
     }
 };
 

@@ -178,6 +178,10 @@ private slots:
         QTest::mouseClick(section()->BitBtn15, Qt::LeftButton);
         QCOMPARE(m_fixture->seams.shell.opened,
                  QStringList({QString(), "ttps://no-blank.example/", "https://a.example/?q=a b&x=1"}));
+        // Enter on a line opens it too.
+        QTest::keyClick(section()->ListBox4, Qt::Key_Return);
+        QCOMPARE(m_fixture->seams.shell.opened.last(), QStringLiteral("https://a.example/?q=a b&x=1"));
+        m_fixture->seams.shell.opened.clear();
 
         // Cancelling the prompt adds "http://".
         QTest::mouseClick(section()->BitBtn13, Qt::LeftButton);
