@@ -63,7 +63,10 @@ QByteArray rfc2822Date(const QDateTime& date)
 QList<Recipient> parseRecipients(const QString& text)
 {
     QList<Recipient> list;
-    for (const QString& part : text.split(QLatin1Char(','))) {
+    // Line breaks would start header lines of their own.
+    QString flat = text;
+    flat.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    for (const QString& part : flat.split(QLatin1Char(','))) {
         const QString item = part.trimmed();
         if (item.isEmpty())
             continue;
@@ -124,7 +127,8 @@ QByteArray format(const Letter& letter, const QDateTime& date, const QByteArray&
     const bool plain = isPlainAscii(QString(body).remove(QLatin1Char('\r')).remove(QLatin1Char('\n')));
 
     QByteArray message;
-    message += "From: " + letter.from.toUtf8() + "\r\n";
+    const QString from = QString(letter.from).remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+    message += "From: " + from.toUtf8() + "\r\n";
     message += "To: " + to + "\r\n";
     message += "Subject: " + encodeHeaderText(letter.subject) + "\r\n";
     message += "Date: " + rfc2822Date(date) + "\r\n";

@@ -171,6 +171,9 @@ Attempt perform(const Request& request, const Server& server, bool withLogin, bo
     lib.easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
     lib.easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(request.connectTimeoutSeconds));
     lib.easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(request.transferTimeoutSeconds));
+    // The wait for the answer to the letter's end is not bound by the limit
+    // above; without this it would be libcurl's own minute.
+    lib.easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(request.transferTimeoutSeconds));
     // STARTTLS whenever the server offers it, so a password never goes in clear
     // where it need not; a server without it still gets the letter.
     lib.easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));

@@ -68,6 +68,11 @@ private slots:
 
         const QByteArray text = letterText(QStringLiteral("Hello"), QStringLiteral("one\ntwo\r\nthree"));
         QVERIFY(text.contains("Subject: Hello\r\n"));
+        // A line break typed into a box cannot start a header line of its own.
+        const auto injected =
+            MailMessage::parseRecipients(QStringLiteral("a@example.com\r\nBcc: x@example.com"));
+        QCOMPARE(injected.size(), 1);
+        QVERIFY(!injected[0].address.contains(QLatin1Char('\n')));
         QVERIFY(text.contains("Date: Sun, 08 Mar 2026 14:20:05 "));
         QVERIFY(QRegularExpression(QStringLiteral("Message-ID: <[0-9a-z.]+@example\\.com>\r\n"))
                     .match(QString::fromLatin1(text))
@@ -137,6 +142,16 @@ private slots:
         wrong.password = QStringLiteral("guess");
         QCOMPARE(int(SmtpClient::send(wrong).outcome), int(SmtpClient::Outcome::SendFailed));
         QCOMPARE(server.letterCount(), 0);
+
+        // A server that stops answering is given up after the transfer's limit.
+        SmtpTestServer silent({QStringLiteral("noauth"), {}, {}, 30});
+        SmtpClient::Request stalled =
+            requestTo(silent, {QStringLiteral("b@example.com")}, letterText("x", {}));
+        stalled.transferTimeoutSeconds = 2;
+        QElapsedTimer limit;
+        limit.start();
+        QCOMPARE(int(SmtpClient::send(stalled).outcome), int(SmtpClient::Outcome::SendFailed));
+        QVERIFY(limit.elapsed() < 10000);
 
         // A transfer given up by its owner ends at once.
         SmtpTestServer slow({QStringLiteral("noauth"), {}, {}, 30});
