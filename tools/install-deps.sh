@@ -6,10 +6,11 @@ SUDO=
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 
 packages="build-essential cmake ninja-build pkg-config
-qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n libgl-dev libcanberra-dev libasound2-dev
+qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n qt6-webengine-dev libgl-dev libcurl4-openssl-dev
+libcanberra-dev libasound2-dev
 fonts-dejavu-core fonts-urw-base35"
 if [ "$1" = "--tests" ]; then
-    packages="$packages xvfb xauth imagemagick trayer xdotool x11-utils"
+    packages="$packages xvfb xauth imagemagick trayer xdotool x11-utils python3-aiosmtpd"
 fi
 
 missing=

@@ -2,20 +2,24 @@
 
 #include "about_window.h"
 #include "address_book_section.h"
+#include "addresses.h"
 #include "appearance.h"
 #include "birthday_window.h"
+#include "browser_section.h"
 #include "calendar_section.h"
 #include "clock.h"
 #include "daily_planner_page.h"
 #include "diary_section.h"
 #include "error_handler.h"
 #include "input_gate.h"
+#include "mail_section.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
 #include "notes_section.h"
 #include "password_bank_section.h"
 #include "registry_store.h"
 #include "reminders_section.h"
+#include "resources_section.h"
 #include "schedule.h"
 #include "search_section.h"
 #include "sections.h"
@@ -75,7 +79,14 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     buildLater({QStringLiteral("Config")}, [this] { buildSettingsSection(); });
     buildLater({QStringLiteral("Marks")}, [this] { buildNotesSection(); });
     buildLater({QStringLiteral("GroupBox1"), QStringLiteral("GroupBox2"), QStringLiteral("GroupBox4")},
-               [this] { buildContactSections(); });
+               [this] {
+                   buildContactSections();
+                   auto* mail = new MailSection(*this, m_boxes.value(QStringLiteral("GroupBox1")));
+                   connect(mail, &MailSection::helpRequested, this, &TForm1::showHelpPage);
+               });
+    buildLater({QStringLiteral("Browser")}, [this] {
+        m_browser = new BrowserSection(m_boxes.value(QStringLiteral("Browser")), m_settings.programFolder);
+    });
     buildLater({QStringLiteral("GroupBox5")}, [this] { m_schedule->reminders(); });
     buildLater({QStringLiteral("GroupBox6")}, [this] { m_schedule->tasks(); });
     buildLater({QStringLiteral("PassBox"), QStringLiteral("DiaryBox")}, [this] { buildSecretSections(); });
@@ -111,6 +122,11 @@ void TForm1::FormCreate()
     m_schedule->startupPass();
     // The colour scheme named by Skin; a failure is ignored.
     m_appearance->applyStoredScheme();
+    // The link categories as start-up finds them; their section is made on its first showing.
+    const LinkCategories categories = ResourcesSection::openCategories(m_settings.programFolder);
+    buildLater({QStringLiteral("Resources")}, [this, categories, names = categories.names()] {
+        new ResourcesSection(*this, m_boxes.value(QStringLiteral("Resources")), categories, names);
+    });
     setStatusMessage(QStringLiteral("Загрузка настроек завершена!"));
 
     Timer1->start(kMonitorInterval);
@@ -294,6 +310,8 @@ void TForm1::runShowingStep(int number)
         m_passwords->showSection();
     else if (number == Sections::kDiary)
         m_diary->showSection();
+    else if (const QString page = Addresses::browserPageOf(number); !page.isEmpty())
+        m_browser->open(page);
 }
 
 void TForm1::showHelpPage(int page)

@@ -12,6 +12,7 @@
 
 class Appearance;
 class AddressBookSection;
+class BrowserSection;
 class CalendarSection;
 class DailyPlannerPage;
 class DiarySection;
@@ -174,6 +175,7 @@ private:
     CalendarSection* m_calendar = nullptr;
     PasswordBankSection* m_passwords = nullptr;
     DiarySection* m_diary = nullptr;
+    BrowserSection* m_browser = nullptr;
     Schedule* m_schedule = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <thread>
+#include <unistd.h>
 
 namespace Startup {
 
@@ -44,6 +45,14 @@ void reportShownAndQuit(QApplication& application)
         QTextStream(stdout) << "shown " << resident << Qt::endl;
         application.quit();
     });
+}
+
+void prepareProcess()
+{
+    // Cheap: it loads nothing, and QtWebEngine needs it set this early.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
 void prepareApplication(QApplication& application)

@@ -9,6 +9,10 @@ class TForm1;
 
 namespace Startup {
 
+// What must be settled before the application object exists: the embedded
+// browser shares OpenGL contexts, and runs without its sandbox under root.
+void prepareProcess();
+
 // Title, style, Russian texts of Qt's own dialogs.
 void prepareApplication(QApplication& application);
 

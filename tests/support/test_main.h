@@ -4,11 +4,21 @@
 
 #include <QTest>
 
+// As the program's entry does, the embedded browser gets shared OpenGL
+// contexts. Its sandbox is off in every test, root or not: build machines
+// often lack the namespaces it needs, and the tests show only local pages.
+inline void prepareTestProcess()
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
 // Like QTEST_MAIN, with the program's own application object, so that a
 // failure escaping a handler meets the same application-wide handler.
 #define QUILL_TEST_MAIN(TestObject)                                                                          \
     int main(int argc, char** argv)                                                                          \
     {                                                                                                        \
+        prepareTestProcess();                                                                                \
         GuardedApplication application(argc, argv);                                                          \
         application.setApplicationName(QStringLiteral("Quillarbor"));                                        \
         application.setQuitOnLastWindowClosed(false);                                                        \

@@ -1,0 +1,130 @@
+#include "browser_section.h"
+
+#include "browser_engine.h"
+#include "error_handler.h"
+
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPluginLoader>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton* button(QGroupBox* box, const char* name, const QString& caption, const QRect& place)
+{
+    auto* made = new QPushButton(caption, box);
+    made->setObjectName(QLatin1String(name));
+    made->setGeometry(place);
+    return made;
+}
+
+} // namespace
+
+BrowserSection::BrowserSection(QGroupBox* box, QString programFolder)
+    : QObject(box), m_programFolder(std::move(programFolder))
+{
+    setObjectName(QStringLiteral("BrowserSection"));
+    QStyle* style = box->style();
+    BitBtn19 = button(box, "BitBtn19", QStringLiteral("Назад"), QRect(16, 26, 100, 30));
+    BitBtn19->setIcon(style->standardIcon(QStyle::SP_ArrowBack));
+    Edit7 = new QLineEdit(box);
+    Edit7->setObjectName(QStringLiteral("Edit7"));
+    Edit7->setGeometry(124, 28, 370, 26);
+    Edit7->setAccessibleName(QStringLiteral("Адрес"));
+    BitBtn22 = button(box, "BitBtn22", QStringLiteral("Go!"), QRect(502, 26, 60, 30));
+    BitBtn20 = button(box, "BitBtn20", QStringLiteral("Вперед"), QRect(570, 26, 103, 30));
+    BitBtn20->setIcon(style->standardIcon(QStyle::SP_ArrowForward));
+    BitBtn20->setLayoutDirection(Qt::RightToLeft);
+
+    WebBrowser1 = new QWidget(box);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1->setGeometry(8, 64, 673, 489);
+    auto* layout = new QVBoxLayout(WebBrowser1);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    const auto guarded = [this](void (BrowserSection::*handler)()) {
+        return [this, handler] { ErrorHandler::guard([this, handler] { (this->*handler)(); }); };
+    };
+    connect(BitBtn19, &QPushButton::clicked, this, guarded(&BrowserSection::BitBtn19Click));
+    connect(BitBtn20, &QPushButton::clicked, this, guarded(&BrowserSection::BitBtn20Click));
+    connect(BitBtn22, &QPushButton::clicked, this, guarded(&BrowserSection::BitBtn22Click));
+}
+
+BrowserSection::~BrowserSection() = default;
+
+QString BrowserSection::moduleFile(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("libquill_browser.so");
+}
+
+bool BrowserSection::ensureEngine()
+{
+    if (m_view)
+        return true;
+    if (m_failed)
+        return false;
+    QPluginLoader loader(moduleFile(m_programFolder));
+    // The web engine crashes in an application that does not share its
+    // OpenGL contexts, which must be settled before the application is made.
+    const bool shared = QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts);
+    auto* engine = shared ? qobject_cast<BrowserEngine*>(loader.instance()) : nullptr;
+    if (engine)
+        m_view = engine->createView(WebBrowser1);
+    if (!m_view) {
+        m_failed = true;
+        auto* reason = new QLabel(
+            QStringLiteral("Встроенный браузер недоступен: не удалось загрузить модуль "
+                           "%1.\n%2")
+                .arg(moduleFile(m_programFolder),
+                     shared ? loader.errorString() : QStringLiteral("OpenGL contexts are not shared")),
+            WebBrowser1);
+        reason->setObjectName(QStringLiteral("BrowserUnavailable"));
+        reason->setWordWrap(true);
+        reason->setAlignment(Qt::AlignCenter);
+        WebBrowser1->layout()->addWidget(reason);
+        return false;
+    }
+    // The module stays loaded for the rest of the run.
+    m_view->navigateComplete = [this](const QString& address) {
+        ErrorHandler::guard([this, address] { WebBrowser1NavigateComplete2(address); });
+    };
+    m_view->widget()->setObjectName(QStringLiteral("WebBrowser1View"));
+    WebBrowser1->layout()->addWidget(m_view->widget());
+    return true;
+}
+
+void BrowserSection::open(const QString& address)
+{
+    if (ensureEngine())
+        m_view->navigate(address);
+}
+
+void BrowserSection::BitBtn19Click()
+{
+    if (!m_view || !m_view->canGoBack())
+        return;
+    m_view->goBack();
+    Edit7->setText(m_view->locationUrl());
+}
+
+void BrowserSection::BitBtn20Click()
+{
+    if (m_view && m_view->canGoForward())
+        m_view->goForward();
+}
+
+void BrowserSection::BitBtn22Click()
+{
+    // The text goes as typed: no scheme is added.
+    open(Edit7->text());
+}
+
+void BrowserSection::WebBrowser1NavigateComplete2(const QString& address)
+{
+    Edit7->setText(address);
+    emit navigated(address);
+}
