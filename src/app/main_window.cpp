@@ -203,6 +203,7 @@ void TForm1::buildNow(const QString& box) const
 void TForm1::buildSettingsSection()
 {
     buildSettingsPages();
+    addSettingsHelpButton();
     m_settingsSection = new SettingsSection(PageControl1, *this);
     m_appearance->buildPages(PageControl1);
     // The settings save takes the slide page's values and sets the show up again.

@@ -144,6 +144,7 @@ private:
     void buildNotesSection();
     void buildSecretSections();
     void buildHelpSection();
+    void addSettingsHelpButton();
     // A wrong password ends the program at once: nothing is saved.
     void endAtOnce();
     // The bank does not stay open while the window is out of sight.

@@ -9,6 +9,8 @@
 #include "modal_windows.h"
 
 #include <QFileInfo>
+#include <QPushButton>
+#include <QTabWidget>
 
 namespace {
 
@@ -29,6 +31,18 @@ void TForm1::buildHelpSection()
 {
     m_help = new HelpSection(m_boxes.value(QStringLiteral("Help")));
     connect(m_help, &HelpSection::pageRequested, this, &TForm1::showHelpPage);
+}
+
+// The settings' "?" sits at the free end of the page tabs.
+void TForm1::addSettingsHelpButton()
+{
+    auto* button = new QPushButton(QStringLiteral("?"), PageControl1);
+    button->setObjectName(QStringLiteral("Button8"));
+    button->setToolTip(QStringLiteral("Справка"));
+    button->setAccessibleName(QStringLiteral("Справка о настройках"));
+    button->setFixedWidth(32);
+    PageControl1->setCornerWidget(button, Qt::TopRightCorner);
+    connect(button, &QPushButton::clicked, this, [this] { showHelpPage(18); });
 }
 
 HelpSection* TForm1::helpSection() const

@@ -67,7 +67,7 @@ private slots:
         const QList<std::tuple<QString, QString, int>> buttons = {
             {"GroupBox1", "Button1", 5}, {"GroupBox2", "Button2", 11}, {"GroupBox4", "Button3", 12},
             {"GroupBox5", "Button4", 7}, {"GroupBox6", "Button5", 8},  {"Marks", "Button7", 9},
-            {"PassBox", "Button11", 20}, {"DiaryBox", "Button13", 22},
+            {"PassBox", "Button11", 20}, {"DiaryBox", "Button13", 22}, {"Config", "Button8", 18},
         };
         for (const auto& [box, button, page] : buttons) {
             QString shown, caption;
