@@ -11,6 +11,7 @@
 #include "daily_planner_page.h"
 #include "diary_section.h"
 #include "error_handler.h"
+#include "ideas_section.h"
 #include "input_gate.h"
 #include "mail_section.h"
 #include "message_boxes.h"
@@ -90,6 +91,7 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     buildLater({QStringLiteral("GroupBox5")}, [this] { m_schedule->reminders(); });
     buildLater({QStringLiteral("GroupBox6")}, [this] { m_schedule->tasks(); });
     buildLater({QStringLiteral("PassBox"), QStringLiteral("DiaryBox")}, [this] { buildSecretSections(); });
+    buildLater({QStringLiteral("IdeaBox")}, [this] { buildIdeasSection(); });
 
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
@@ -310,6 +312,8 @@ void TForm1::runShowingStep(int number)
         m_passwords->showSection();
     else if (number == Sections::kDiary)
         m_diary->showSection();
+    else if (number == Sections::kIdeas)
+        m_ideas->showSection();
     else if (const QString page = Addresses::browserPageOf(number); !page.isEmpty())
         m_browser->open(page);
 }

@@ -16,6 +16,7 @@ class BrowserSection;
 class CalendarSection;
 class DailyPlannerPage;
 class DiarySection;
+class IdeasSection;
 class InputGate;
 class NotesSection;
 class PasswordBankSection;
@@ -87,6 +88,8 @@ public:
     // The password bank (section 40) and the diary (41), built on first asking.
     PasswordBankSection* passwordBank() const;
     DiarySection* diary() const;
+    // The ideas (section 42), built on first asking.
+    IdeasSection* ideasSection() const;
 
     // Handlers, public so that the timer and menus can be driven by tests too.
     void Timer1Timer();
@@ -137,6 +140,7 @@ private:
     void buildSettingsSection();
     void buildNotesSection();
     void buildSecretSections();
+    void buildIdeasSection();
     // A wrong password ends the program at once: nothing is saved.
     void endAtOnce();
     // The bank does not stay open while the window is out of sight.
@@ -175,6 +179,7 @@ private:
     CalendarSection* m_calendar = nullptr;
     PasswordBankSection* m_passwords = nullptr;
     DiarySection* m_diary = nullptr;
+    IdeasSection* m_ideas = nullptr;
     BrowserSection* m_browser = nullptr;
     Schedule* m_schedule = nullptr;
     bool m_fatal = false;
