@@ -14,10 +14,19 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QTextStream>
+#include <ctime>
 
 using BenchSupport::median;
 
 namespace {
+
+// The processor time of this process: the machine may be busy with others.
+double cpuMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
 
 constexpr int kIdeas = 1000;
 constexpr int kRuns = 15;
@@ -81,18 +90,22 @@ int main(int argc, char** argv)
     editor.personal = folder;
     editor.edit = true;
     editor.nm = QStringLiteral("Большой");
-    QList<double> saving, opening;
+    QList<double> saving, opening, savingCpu, openingCpu;
     for (int run = 0; run < kRuns; ++run) {
         editor.OleContainer1->setPicture(large);
         QElapsedTimer timer;
         timer.start();
+        double cpu = cpuMilliseconds();
         if (!editor.SaveClick())
             return 1;
         saving.append(timer.nsecsElapsed() / 1e6);
+        savingCpu.append(cpuMilliseconds() - cpu);
         editor.OleContainer1->setPicture(QImage(1, 1, QImage::Format_RGB32));
         timer.restart();
+        cpu = cpuMilliseconds();
         const bool loaded = editor.loadFrom(path);
         opening.append(timer.nsecsElapsed() / 1e6);
+        openingCpu.append(cpuMilliseconds() - cpu);
         if (!loaded || editor.OleContainer1->picture() != large) {
             out << "the large sketch did not read back equal\n";
             return 1;
@@ -101,10 +114,12 @@ int main(int argc, char** argv)
     out << QStringLiteral("ideas: listing %1 and previewing one: %2 ms (target 100)\n")
                .arg(kIdeas)
                .arg(median(listing), 0, 'f', 1);
-    out << QStringLiteral("ideas: saving a 1920x1080 sketch: %1 ms (target 200)\n")
-               .arg(median(saving), 0, 'f', 1);
-    out << QStringLiteral("ideas: opening a 1920x1080 sketch: %1 ms (target 200)\n")
-               .arg(median(opening), 0, 'f', 1);
+    out << QStringLiteral("ideas: saving a 1920x1080 sketch: %1 ms, processor %2 ms (target 200)\n")
+               .arg(median(saving), 0, 'f', 1)
+               .arg(median(savingCpu), 0, 'f', 1);
+    out << QStringLiteral("ideas: opening a 1920x1080 sketch: %1 ms, processor %2 ms (target 200)\n")
+               .arg(median(opening), 0, 'f', 1)
+               .arg(median(openingCpu), 0, 'f', 1);
     out << QStringLiteral("ideas: file of the 1920x1080 sketch: %1 bytes\n").arg(QFileInfo(path).size());
     return 0;
 }

@@ -69,14 +69,14 @@ std::optional<QByteArray> Document::stream(const QByteArray& name) const
     return std::nullopt;
 }
 
-std::optional<QByteArray> write(const Document& document, QString* error)
+bool write(const Document& document, const std::function<bool(const char*, qint64)>& sink, QString* error)
 {
     initialiseOnce();
     Owned<GsfOutput> memory(gsf_output_memory_new());
     Owned<GsfOutfile> storage(gsf_outfile_msole_new(memory.get()));
     if (!storage) {
         setError(error, QStringLiteral("libgsf не создала составной документ"));
-        return std::nullopt;
+        return false;
     }
     if (document.classId.size() == 16)
         gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(storage.get()),
@@ -99,15 +99,28 @@ std::optional<QByteArray> write(const Document& document, QString* error)
     written = gsf_output_close(GSF_OUTPUT(storage.get())) && written;
     if (!written) {
         setError(error, QStringLiteral("libgsf не записала составной документ"));
-        return std::nullopt;
+        return false;
     }
     const gsf_off_t size = gsf_output_size(memory.get());
     const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory.get()));
     if (!bytes || size <= 0) {
         setError(error, QStringLiteral("составной документ пуст"));
-        return std::nullopt;
+        return false;
     }
-    return QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(size));
+    return sink(reinterpret_cast<const char*>(bytes), qint64(size));
+}
+
+std::optional<QByteArray> write(const Document& document, QString* error)
+{
+    QByteArray out;
+    const bool written = write(
+        document,
+        [&out](const char* bytes, qint64 size) {
+            out = QByteArray(bytes, qsizetype(size));
+            return true;
+        },
+        error);
+    return written ? std::optional<QByteArray>(out) : std::nullopt;
 }
 
 std::optional<Document> read(const QByteArray& bytes, QString* error)

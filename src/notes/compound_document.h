@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // OLE compound documents (structured storage) in memory, written and read
@@ -24,6 +25,10 @@ struct Document
     std::optional<QByteArray> stream(const QByteArray& name) const;
 };
 
+// The document's bytes handed to sink in one piece; false with the reason
+// when libgsf or the sink fails.
+bool write(const Document& document, const std::function<bool(const char* bytes, qint64 size)>& sink,
+           QString* error = nullptr);
 // The document as bytes; nullopt with the reason when libgsf fails.
 std::optional<QByteArray> write(const Document& document, QString* error = nullptr);
 

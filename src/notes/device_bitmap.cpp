@@ -134,7 +134,7 @@ std::optional<QImage> readWithQt(const QByteArray& file)
 
 } // namespace
 
-QByteArray write24(const QImage& source)
+QByteArray write24(const QImage& source, qsizetype headroom)
 {
     const QImage picture = source.convertToFormat(QImage::Format_RGB32);
     const int width = picture.width();
@@ -142,7 +142,8 @@ QByteArray write24(const QImage& source)
     const int stride = rowBytes(width, 24);
     const quint32 pixelBytes = quint32(stride) * quint32(height);
     QByteArray out;
-    out.reserve(kFileHeaderSize + kInfoHeaderSize + int(pixelBytes));
+    out.reserve(headroom + kFileHeaderSize + kInfoHeaderSize + qsizetype(pixelBytes));
+    out.append(headroom, '\0');
     out.append("BM", 2);
     putLe<quint32>(out, kFileHeaderSize + kInfoHeaderSize + pixelBytes);
     putLe<quint32>(out, 0);

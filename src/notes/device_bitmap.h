@@ -10,8 +10,9 @@
 // the file header, and any other kind Qt's reader knows.
 namespace DeviceBitmap {
 
-// A whole BMP file of the picture, 24 bits per pixel.
-QByteArray write24(const QImage& picture);
+// A whole BMP file of the picture, 24 bits per pixel, after headroom zero
+// bytes that the caller fills (one copy fewer of a large picture).
+QByteArray write24(const QImage& picture, qsizetype headroom = 0);
 
 // The picture of a BMP file (starting "BM") or of a bare device-independent
 // bitmap (a BITMAPINFOHEADER and its pixels); nullopt for anything else.

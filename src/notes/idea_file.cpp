@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
+#include <functional>
 
 namespace IdeaFile {
 
@@ -53,36 +54,47 @@ Loaded notAnIdea(const QString& why)
     return {Status::NotAnIdea, QImage(), why};
 }
 
-} // namespace
-
-std::optional<QByteArray> encode(const QImage& picture, QString* error)
+// The header and the compound document, handed to sink one after the other.
+bool write(const QImage& picture, const std::function<bool(const char*, qint64)>& sink, QString* error)
 {
     if (picture.isNull()) {
         if (error)
             *error = QStringLiteral("рисунок пуст");
-        return std::nullopt;
+        return false;
     }
-    const QByteArray bitmap = DeviceBitmap::write24(picture);
-    QByteArray native;
-    native.reserve(bitmap.size() + 4);
-    putLe32(native, quint32(bitmap.size()));
-    native.append(bitmap);
+    // The native data: its size, then the BMP written right behind it.
+    QByteArray native = DeviceBitmap::write24(picture, 4);
+    qToLittleEndian<quint32>(quint32(native.size() - 4), reinterpret_cast<uchar*>(native.data()));
 
     CompoundDocument::Document document;
     document.classId = kPaintBrushClassId;
     document.streams = {
         {kCompObjStream, compObjStream()}, {kOleStream, oleStream()}, {kNativeStream, native}};
-    const std::optional<QByteArray> storage = CompoundDocument::write(document, error);
-    if (!storage)
-        return std::nullopt;
+    return CompoundDocument::write(
+        document,
+        [&sink](const char* bytes, qint64 size) {
+            QByteArray header;
+            header.append(kSignature, 4);
+            putLe32(header, kContentAspect);
+            putLe32(header, quint32(size));
+            return sink(header.constData(), header.size()) && sink(bytes, size);
+        },
+        error);
+}
 
+} // namespace
+
+std::optional<QByteArray> encode(const QImage& picture, QString* error)
+{
     QByteArray file;
-    file.reserve(kHeaderSize + storage->size());
-    file.append(kSignature, 4);
-    putLe32(file, kContentAspect);
-    putLe32(file, quint32(storage->size()));
-    file.append(*storage);
-    return file;
+    const bool written = write(
+        picture,
+        [&file](const char* bytes, qint64 size) {
+            file.append(bytes, qsizetype(size));
+            return true;
+        },
+        error);
+    return written ? std::optional<QByteArray>(file) : std::nullopt;
 }
 
 Loaded decode(const QByteArray& bytes)
@@ -95,7 +107,7 @@ Loaded decode(const QByteArray& bytes)
         return notAnIdea(QStringLiteral("длина данных не совпадает с файлом"));
     QString why;
     const std::optional<CompoundDocument::Document> document =
-        CompoundDocument::read(bytes.mid(kHeaderSize, length), &why);
+        CompoundDocument::read(QByteArray::fromRawData(bytes.constData() + kHeaderSize, length), &why);
     if (!document)
         return notAnIdea(why);
     const std::optional<QByteArray> native = document->stream(kNativeStream);
@@ -103,7 +115,8 @@ Loaded decode(const QByteArray& bytes)
         return notAnIdea(QStringLiteral("нет рисунка в объекте"));
     // The size field is trusted only as far as the stream reaches.
     const qint64 size = qMin<qint64>(le32(*native, 0), native->size() - 4);
-    const std::optional<QImage> picture = DeviceBitmap::read(native->mid(4, size));
+    const std::optional<QImage> picture =
+        DeviceBitmap::read(QByteArray::fromRawData(native->constData() + 4, size));
     if (!picture)
         return notAnIdea(QStringLiteral("рисунок объекта не читается"));
     return {Status::Loaded, *picture, {}};
@@ -124,13 +137,20 @@ Loaded load(const QString& path)
 
 bool save(const QString& path, const QImage& picture, QString* error)
 {
-    const std::optional<QByteArray> bytes = encode(picture, error);
-    if (!bytes)
-        return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly)) {
         if (error)
             *error = file.errorString();
+        return false;
+    }
+    QString reason;
+    const bool written = write(
+        picture, [&file](const char* bytes, qint64 size) { return file.write(bytes, size) == size; },
+        &reason);
+    if (!written || !file.commit()) {
+        if (error)
+            *error = reason.isEmpty() ? file.errorString() : reason;
+        file.cancelWriting();
         return false;
     }
     return true;
