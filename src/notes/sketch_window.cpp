@@ -11,6 +11,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -196,6 +197,10 @@ TNewPicture::TNewPicture(QWidget* parent) : SkinnedDialog(parent)
     layout->setMenuBar(MainMenu1);
     layout->addWidget(ToolBar1);
     layout->addWidget(ScrollBox1, 1);
+    SizeLabel = new QLabel(this);
+    SizeLabel->setObjectName(QStringLiteral("SizeLabel"));
+    SizeLabel->setContentsMargins(6, 2, 6, 2);
+    layout->addWidget(SizeLabel);
 
     connect(OleContainer1, &SketchCanvas::historyChanged, this, &TNewPicture::updateHistoryActions);
     connect(OleContainer1, &SketchCanvas::textRequested, this,
@@ -381,6 +386,8 @@ void TNewPicture::updateHistoryActions()
 {
     UndoAction->setEnabled(OleContainer1->canUndo());
     RedoAction->setEnabled(OleContainer1->canRedo());
+    const QSize size = OleContainer1->picture().size();
+    SizeLabel->setText(QStringLiteral("Размер рисунка: %1 × %2 пикс.").arg(size.width()).arg(size.height()));
 }
 
 void TNewPicture::askText(const QPoint& at)

@@ -7,6 +7,7 @@
 
 class QAction;
 class QActionGroup;
+class QLabel;
 class QMenuBar;
 class QScrollArea;
 class QToolBar;
@@ -62,6 +63,8 @@ public:
     QAction* FilledAction = nullptr;
     QToolButton* ColourButton = nullptr;
     QToolButton* WidthButton = nullptr;
+    // The picture's size under the drawing.
+    QLabel* SizeLabel = nullptr;
 
     // The action that picks the tool.
     QAction* toolAction(SketchCanvas::Tool tool) const;

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -476,6 +477,7 @@ private slots:
         });
         window.SizeAction->trigger();
         QCOMPARE(canvas->picture().size(), QSize(200, 900));
+        QCOMPARE(window.SizeLabel->text(), QStringLiteral("Размер рисунка: 200 × 900 пикс."));
         QCOMPARE(canvas->picture().copy(0, 0, 200, full.height()), full.copy(0, 0, 200, full.height()));
         QCOMPARE(at(100, 899), white);
         window.UndoAction->trigger();
