@@ -39,6 +39,8 @@ TForm8::TForm8(QWidget* parent) : QDialog(parent)
     label(QStringLiteral("Label2"), QStringLiteral("версия ") + Settings::kVersion, true);
     label(QStringLiteral("Label3"), QStringLiteral("Личный органайзер для работы и дома"), false);
     label(QStringLiteral("Label4"), QStringLiteral("© 2026 Разработчики Quillarbor"), false);
+    label(QStringLiteral("Label5"),
+          QStringLiteral("Свободная программа: GNU GPL версии 3 или более поздней (файл LICENSE)"), false);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("Button1"));

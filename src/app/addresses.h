@@ -9,6 +9,8 @@ namespace Addresses {
 inline const QString kMakerSite = QStringLiteral("https://quillarbor.example.org/");
 inline const QString kPluginDownloadPage =
     QStringLiteral("https://quillarbor.example.org/load/quillarbor/plaginy_k_quillarbor/6");
+// The mail-box of the maker's support, where the support letter goes.
+inline const QString kSupportMailbox = QStringLiteral("support@quillarbor.example.org");
 inline const QString kSearchEngine = QStringLiteral("https://www.google.com/");
 inline const QString kNews = QStringLiteral("https://lenta.ru/");
 inline const QString kWeather = QStringLiteral("https://www.gismeteo.ru/");

@@ -82,8 +82,8 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     buildLater({QStringLiteral("GroupBox1"), QStringLiteral("GroupBox2"), QStringLiteral("GroupBox4")},
                [this] {
                    buildContactSections();
-                   auto* mail = new MailSection(*this, m_boxes.value(QStringLiteral("GroupBox1")));
-                   connect(mail, &MailSection::helpRequested, this, &TForm1::showHelpPage);
+                   m_mail = new MailSection(*this, m_boxes.value(QStringLiteral("GroupBox1")));
+                   connect(m_mail, &MailSection::helpRequested, this, &TForm1::showHelpPage);
                });
     buildLater({QStringLiteral("Browser")}, [this] {
         m_browser = new BrowserSection(m_boxes.value(QStringLiteral("Browser")), m_settings.programFolder);
@@ -91,6 +91,7 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     buildLater({QStringLiteral("GroupBox5")}, [this] { m_schedule->reminders(); });
     buildLater({QStringLiteral("GroupBox6")}, [this] { m_schedule->tasks(); });
     buildLater({QStringLiteral("PassBox"), QStringLiteral("DiaryBox")}, [this] { buildSecretSections(); });
+    buildLater({QStringLiteral("Help")}, [this] { buildHelpSection(); });
     buildLater({QStringLiteral("IdeaBox")}, [this] { buildIdeasSection(); });
 
     MessageBoxes::setOwner(this);
@@ -312,17 +313,12 @@ void TForm1::runShowingStep(int number)
         m_passwords->showSection();
     else if (number == Sections::kDiary)
         m_diary->showSection();
+    else if (number == Sections::kSupportLetter)
+        m_mail->prepareSupportLetter(Addresses::kSupportMailbox);
     else if (number == Sections::kIdeas)
         m_ideas->showSection();
     else if (const QString page = Addresses::browserPageOf(number); !page.isEmpty())
         m_browser->open(page);
-}
-
-void TForm1::showHelpPage(int page)
-{
-    // The help section, until the viewer can open the page by its number.
-    m_requestedHelpPage = page;
-    showSection(Sections::kHelp);
 }
 
 void TForm1::TreeView1Change(QTreeWidgetItem* item)

@@ -16,8 +16,10 @@ class BrowserSection;
 class CalendarSection;
 class DailyPlannerPage;
 class DiarySection;
+class HelpSection;
 class IdeasSection;
 class InputGate;
+class MailSection;
 class NotesSection;
 class PasswordBankSection;
 class QLabel;
@@ -54,7 +56,7 @@ public:
 
     void showSection(int number) override;
     void showHelpPage(int page) override;
-    // The page the last "?" button asked for.
+    // The page last asked for, shown or not.
     int requestedHelpPage() const { return m_requestedHelpPage; }
     int currentSection() const { return m_currentSection; }
     // A section's group box with its controls, built if they were not yet.
@@ -87,6 +89,10 @@ public:
     CalendarSection* calendarSection() const { return m_calendar; }
     // The password bank (section 40) and the diary (41), built on first asking.
     PasswordBankSection* passwordBank() const;
+    MailSection* mailSection() const;
+    HelpSection* helpSection() const;
+    // F1: the page of the section on screen; nothing for a section without one.
+    void HelpTopicClick();
     DiarySection* diary() const;
     // The ideas (section 42), built on first asking.
     IdeasSection* ideasSection() const;
@@ -140,6 +146,7 @@ private:
     void buildSettingsSection();
     void buildNotesSection();
     void buildSecretSections();
+    void buildHelpSection();
     void buildIdeasSection();
     // A wrong password ends the program at once: nothing is saved.
     void endAtOnce();
@@ -169,6 +176,8 @@ private:
     SearchSection* m_search = nullptr;
     int m_currentSection = -1;
     int m_requestedHelpPage = 0;
+    MailSection* m_mail = nullptr;
+    HelpSection* m_help = nullptr;
     QFont m_mainFont;
     SettingsSection* m_settingsSection = nullptr;
     TrayIcon* m_tray = nullptr;

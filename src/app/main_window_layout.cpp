@@ -166,7 +166,7 @@ void TForm1::buildMenus()
     QAction* topic = help->addAction(menuIcon("help_topic"), QStringLiteral("Соответствующий раздел"));
     topic->setObjectName(QStringLiteral("HelpTopicAction"));
     topic->setShortcut(QKeySequence(QStringLiteral("F1")));
-    topic->setEnabled(false); // the help pages come with their own change
+    connect(topic, &QAction::triggered, this, [this] { ErrorHandler::guard([this] { HelpTopicClick(); }); });
     QAction* contents = help->addAction(menuIcon("help_contents"), QStringLiteral("Показать огравление"));
     contents->setObjectName(QStringLiteral("HelpContentsAction"));
     contents->setShortcut(QKeySequence(QStringLiteral("Ctrl+F1")));

@@ -77,6 +77,11 @@ bool isPlaceholderMailBox(const QString& address)
 
 } // namespace
 
+const QString MailSection::kSupportSubject = QStringLiteral("Техническая поддержка");
+// Five lines; like every letter, they go out joined with CR LF.
+const QString MailSection::kSupportTemplate =
+    QStringLiteral("Здравствуйте, Лирт!\n\n\n--------------------------\n%Имя:");
+
 MailSection::MailSection(SectionHost& host, QGroupBox* box) : QObject(box), m_host(host), m_box(box)
 {
     setObjectName(QStringLiteral("MailSection"));
@@ -225,4 +230,12 @@ void MailSection::finish(const SmtpClient::Result& result)
         break;
     }
     emit sendingFinished();
+}
+
+void MailSection::prepareSupportLetter(const QString& supportAddress)
+{
+    Edit8->setText(supportAddress);
+    if (Theme)
+        Theme->setCurrentText(kSupportSubject);
+    Memo1->setPlainText(kSupportTemplate);
 }

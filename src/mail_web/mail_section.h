@@ -41,6 +41,11 @@ public:
     // For tests: a certificate authority of their own for STARTTLS.
     void setCaFile(const QString& file) { m_caFile = file; }
 
+    // The letter to the maker's support: recipient, subject and template, each replaced.
+    void prepareSupportLetter(const QString& supportAddress);
+    static const QString kSupportSubject;
+    static const QString kSupportTemplate;
+
     void ListBox5Click(QListWidgetItem* item);
     void BitBtn1Click();
 

@@ -336,7 +336,6 @@ private slots:
         auto* help = m_window->sectionBox("Marks")->findChild<QPushButton*>("Button7");
         QVERIFY(help->isEnabled());
         help->click();
-        QCOMPARE(m_window->currentSection(), int(Sections::kHelp));
         QCOMPARE(m_window->requestedHelpPage(), 9);
         m_window->sectionBox("GroupBox2")->findChild<QPushButton*>("Button2")->click();
         QCOMPARE(m_window->requestedHelpPage(), 11);
@@ -361,6 +360,7 @@ private slots:
         QCOMPARE(m_seams->modals.opened, QStringList{"TForm8"});
         QVERIFY(labels.contains("Quillarbor"));
         QVERIFY(labels.contains(QStringLiteral("версия 3.2")));
+        QVERIFY(labels.filter(QStringLiteral("GNU GPL версии 3 или более поздней")).size() == 1);
     }
 
 private:
