@@ -11,6 +11,7 @@
 #include "daily_planner_page.h"
 #include "diary_section.h"
 #include "error_handler.h"
+#include "ideas_section.h"
 #include "input_gate.h"
 #include "mail_section.h"
 #include "message_boxes.h"
@@ -91,6 +92,7 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     buildLater({QStringLiteral("GroupBox6")}, [this] { m_schedule->tasks(); });
     buildLater({QStringLiteral("PassBox"), QStringLiteral("DiaryBox")}, [this] { buildSecretSections(); });
     buildLater({QStringLiteral("Help")}, [this] { buildHelpSection(); });
+    buildLater({QStringLiteral("IdeaBox")}, [this] { buildIdeasSection(); });
 
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
@@ -314,6 +316,8 @@ void TForm1::runShowingStep(int number)
         m_diary->showSection();
     else if (number == Sections::kSupportLetter)
         m_mail->prepareSupportLetter(Addresses::kSupportMailbox);
+    else if (number == Sections::kIdeas)
+        m_ideas->showSection();
     else if (const QString page = Addresses::browserPageOf(number); !page.isEmpty())
         m_browser->open(page);
 }

@@ -17,6 +17,7 @@ class CalendarSection;
 class DailyPlannerPage;
 class DiarySection;
 class HelpSection;
+class IdeasSection;
 class InputGate;
 class MailSection;
 class NotesSection;
@@ -93,6 +94,8 @@ public:
     // F1: the page of the section on screen; nothing for a section without one.
     void HelpTopicClick();
     DiarySection* diary() const;
+    // The ideas (section 42), built on first asking.
+    IdeasSection* ideasSection() const;
 
     // Handlers, public so that the timer and menus can be driven by tests too.
     void Timer1Timer();
@@ -145,6 +148,7 @@ private:
     void buildSecretSections();
     void buildHelpSection();
     void addSettingsHelpButton();
+    void buildIdeasSection();
     // A wrong password ends the program at once: nothing is saved.
     void endAtOnce();
     // The bank does not stay open while the window is out of sight.
@@ -185,6 +189,7 @@ private:
     CalendarSection* m_calendar = nullptr;
     PasswordBankSection* m_passwords = nullptr;
     DiarySection* m_diary = nullptr;
+    IdeasSection* m_ideas = nullptr;
     BrowserSection* m_browser = nullptr;
     Schedule* m_schedule = nullptr;
     bool m_fatal = false;
