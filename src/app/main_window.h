@@ -12,6 +12,7 @@
 
 class Appearance;
 class AddressBookSection;
+class BackupControls;
 class BrowserSection;
 class CalendarSection;
 class DailyPlannerPage;
@@ -100,6 +101,10 @@ public:
     void AboutClick();
     // "Свернуться в трею"
     void HideInTrayClick();
+    // "Профиль" → "Удалить": settings and profile folder go, the program ends.
+    void DeleteProfileClick();
+    // The backup group of the page "Основные"; asking for it builds the settings section.
+    BackupControls* backupControls() const;
 
     QMenuBar* ActionMainMenuBar1 = nullptr;
     QTreeWidget* TreeView1 = nullptr;
@@ -137,6 +142,9 @@ private:
     void buildSettingsSection();
     void buildNotesSection();
     void buildSecretSections();
+    void buildBackupControls();
+    // The first start of a day keeps a copy of the database in Backups/.
+    void makeDailyCopy();
     // A wrong password ends the program at once: nothing is saved.
     void endAtOnce();
     // The bank does not stay open while the window is out of sight.
@@ -177,6 +185,7 @@ private:
     DiarySection* m_diary = nullptr;
     BrowserSection* m_browser = nullptr;
     Schedule* m_schedule = nullptr;
+    BackupControls* m_backup = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;
     bool m_firstTickDone = false;
