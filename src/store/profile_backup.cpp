@@ -678,20 +678,49 @@ struct Swap
     QString target;
     QString staged;
     QString aside;
+    bool exchanged = false; // staged holds the old content, target the new
     bool movedAside = false;
-    bool movedIn = false;
+    bool movedIn = false; // there was nothing to exchange with
 };
+
+// Swaps two names in one step, so that the target never goes missing, not
+// even when the program is killed half way.
+bool exchange(const QString& a, const QString& b, QString* error)
+{
+    if (::renameat2(AT_FDCWD, QFile::encodeName(a).constData(), AT_FDCWD, QFile::encodeName(b).constData(),
+                    RENAME_EXCHANGE) == 0)
+        return true;
+    if (error)
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
 
 bool runSwaps(QList<Swap>& swaps, QString* error)
 {
     for (Swap& swap : swaps) {
-        if (QFileInfo::exists(swap.target)) {
-            if (!replaceFile(swap.target, swap.aside, error)) {
+        if (!QFileInfo::exists(swap.target)) {
+            if (!replaceFile(swap.staged, swap.target, error)) {
+                *error = QStringLiteral("%1 не удалось поставить на место: %2").arg(swap.target, *error);
+                return false;
+            }
+            swap.movedIn = true;
+            continue;
+        }
+        if (exchange(swap.staged, swap.target, error)) {
+            swap.exchanged = true;
+            if (!replaceFile(swap.staged, swap.aside, error)) {
                 *error = QStringLiteral("%1 не удалось отложить: %2").arg(swap.target, *error);
                 return false;
             }
             swap.movedAside = true;
+            continue;
         }
+        // A file system without the exchange: two renames.
+        if (!replaceFile(swap.target, swap.aside, error)) {
+            *error = QStringLiteral("%1 не удалось отложить: %2").arg(swap.target, *error);
+            return false;
+        }
+        swap.movedAside = true;
         if (!replaceFile(swap.staged, swap.target, error)) {
             *error = QStringLiteral("%1 не удалось поставить на место: %2").arg(swap.target, *error);
             return false;
@@ -705,6 +734,12 @@ void undoSwaps(QList<Swap>& swaps)
 {
     QString ignored;
     for (auto it = swaps.rbegin(); it != swaps.rend(); ++it) {
+        if (it->exchanged) {
+            if (it->movedAside)
+                replaceFile(it->aside, it->staged, &ignored);
+            exchange(it->staged, it->target, &ignored);
+            continue;
+        }
         if (it->movedIn)
             replaceFile(it->target, it->staged, &ignored);
         if (it->movedAside)
