@@ -130,6 +130,11 @@ int main(int argc, char** argv)
             return ProfileBackup::Outcome{outcome.ok, outcome.error};
         }));
     }
+    QList<double> daily;
+    for (int day = 0; day < 3; ++day)
+        daily.append(timed(
+            [&] { return ProfileBackup::makeDailyCopy(where.profileFolder, QDate(2026, 3, 1 + day)); }));
+    std::printf("daily copy of the database at start-up: median %.0f ms\n", BenchSupport::median(daily));
     std::printf("database %.1f MB, ideas 200 x %d KB, archive %.1f MB\n", database / 1e6, ideaSize / 1024,
                 QFileInfo(archive).size() / 1e6);
     std::printf("backup  median %.0f ms (of 3: %.0f %.0f %.0f)\n", BenchSupport::median(backups), backups[0],

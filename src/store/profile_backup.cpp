@@ -34,6 +34,7 @@ const QString kDailyPrefix = QStringLiteral("profile-");
 const QString kDailySuffix = QStringLiteral(".mdb");
 constexpr qint64 kManifestLimit = 16 * 1024 * 1024;
 constexpr int kBusyWaitMs = 5000;
+constexpr qint64 kStaleWorkSecs = 3600;
 constexpr QFile::Permissions kPrivateFile = QFile::ReadOwner | QFile::WriteOwner;
 constexpr QFile::Permissions kPrivateFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
@@ -488,6 +489,12 @@ Outcome write(const Locations& from, const QString& archivePath, const QString& 
     if (!QFileInfo(database).isFile())
         return failed(QStringLiteral("нет базы данных профиля %1").arg(database));
 
+    // A writer that was killed left its private folder behind.
+    const QDir targetFolder(folder);
+    for (const QFileInfo& stale : targetFolder.entryInfoList(
+             {QStringLiteral(".Quillarbor-backup-*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (!stale.isSymLink() && stale.lastModified().secsTo(QDateTime::currentDateTime()) > kStaleWorkSecs)
+            FolderTree::remove(stale.absoluteFilePath());
     // The archive is made inside a private folder beside the target, so that
     // no one else sees it unfinished, and moved over the target when whole.
     QTemporaryDir work(folder + QStringLiteral("/.Quillarbor-backup-XXXXXX"));

@@ -14,6 +14,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <ctime>
+#include <utime.h>
 #include <zip.h>
 
 namespace {
@@ -180,6 +182,11 @@ private slots:
 
         const QString archive = profile.home.path() + "/Копии/backup.zip";
         QDir().mkpath(QFileInfo(archive).absolutePath());
+        // What a writer killed two hours ago left behind goes with this one.
+        const QString stale = QFileInfo(archive).absolutePath() + "/.Quillarbor-backup-Ab12Cd";
+        writeFile(stale + "/profile.mdb", "half");
+        const utimbuf longAgo{std::time(nullptr) - 7200, std::time(nullptr) - 7200};
+        QCOMPARE(::utime(QFile::encodeName(stale).constData(), &longAgo), 0);
         QList<int> seen;
         const Outcome written = write(profile.where, archive, "3.2", kMoment, [&](int p) { seen.append(p); });
         QVERIFY2(written.ok, qPrintable(written.error));
