@@ -87,8 +87,7 @@ QString zipError(zip_t* archive)
 // absolute marks an archive that was tampered with.
 bool isSafeEntry(const QString& name)
 {
-    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) ||
-        name.contains(QChar(0)))
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || name.contains(QChar(0)))
         return false;
     for (const QString& part : name.split(QLatin1Char('/')))
         if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
@@ -164,8 +163,11 @@ void collect(const QString& folder, const QString& prefix, const QStringList& sk
             continue;
         const QString relative = QDir(folder).relativeFilePath(info.absoluteFilePath());
         bool skip = false;
-        for (const QString& prefixSkipped : skipped)
-            if (relative == prefixSkipped || relative.startsWith(prefixSkipped + QLatin1Char('/')))
+        // A name ending in "*" stands for every name that begins with it.
+        for (const QString& pattern : skipped)
+            if (pattern.endsWith(QLatin1Char('*'))
+                    ? relative.startsWith(pattern.chopped(1))
+                    : relative == pattern || relative.startsWith(pattern + QLatin1Char('/')))
                 skip = true;
         if (skip)
             continue;
@@ -513,8 +515,10 @@ Outcome write(const Locations& from, const QString& archivePath, const QString& 
     QList<Source> sources;
     sources.append({kDatabaseEntry, copy, {}, QFileInfo(copy).size()});
     collect(from.profileFolder, kProfilePrefix,
-            {QStringLiteral("profile.mdb"), QStringLiteral("profile.mdb-journal"),
-             QStringLiteral("profile.mdb-wal"), QStringLiteral("profile.mdb-shm"), QStringLiteral("Backups")},
+            // The database goes in as its consistent copy; the databases a
+            // restore kept aside and the daily copies stay out.
+            {QStringLiteral("profile.mdb*"), QStringLiteral("profile.before-restore-*"),
+             QStringLiteral("Backups")},
             sources);
     // The settings file is replaced whole by every write: read it once, now.
     if (QFile settings(from.settingsFile); settings.open(QIODevice::ReadOnly)) {

@@ -129,6 +129,7 @@ struct FilledProfile
 
         writeFile(where.profileFolder + "/Ideas/Дом.dat", randomBytes(70000));
         writeFile(where.profileFolder + "/Ideas/Сад.dat", randomBytes(3000));
+        writeFile(where.profileFolder + "/Ideas/До\\После.dat", "a backslash is a letter here");
         QFile::setPermissions(where.profileFolder + "/Ideas/Сад.dat", QFile::ReadOwner);
         writeFile(where.profileFolder + "/Theme.dic", QStringLiteral("Привет\r\nОтчёт\r\n").toUtf8());
         writeFile(where.profileFolder + "/EvName.dic", QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2\r\n"));
@@ -146,7 +147,8 @@ struct FilledProfile
     {
         QMap<QString, QByteArray> files;
         for (const auto& [name, data] : filesBelow(where.profileFolder).asKeyValueRange())
-            if (name != "profile.mdb" && !name.startsWith("Backups/"))
+            if (name != "profile.mdb" && !name.startsWith("Backups/") &&
+                !name.startsWith("profile.before-restore-"))
                 files.insert("profile/" + name, data);
         files.insert("settings", bytesOf(where.settingsFile));
         for (const char* part : {"Resources", "Plugins"})
@@ -187,6 +189,8 @@ private slots:
         writeFile(stale + "/profile.mdb", "half");
         const utimbuf longAgo{std::time(nullptr) - 7200, std::time(nullptr) - 7200};
         QCOMPARE(::utime(QFile::encodeName(stale).constData(), &longAgo), 0);
+        writeFile(profile.where.profileFolder + "/profile.before-restore-2026-01-01-000000.mdb",
+                  "kept aside");
         QList<int> seen;
         const Outcome written = write(profile.where, archive, "3.2", kMoment, [&](int p) { seen.append(p); });
         QVERIFY2(written.ok, qPrintable(written.error));
@@ -205,12 +209,14 @@ private slots:
         QVERIFY2(contents, qPrintable(why));
         QCOMPARE(contents->version, QStringLiteral("3.2"));
         QCOMPARE(contents->created, kMoment);
-        QCOMPARE(contents->ideas, 2);
+        QCOMPARE(contents->ideas, 3);
+        QVERIFY(contents->files.contains("profile/Ideas/До\\После.dat"));
+        QVERIFY(!contents->files.contains("profile/profile.before-restore-2026-01-01-000000.mdb"));
         QCOMPARE(contents->historyFiles, 2);
         QVERIFY(contents->settings);
         QCOMPARE(contents->linkCategories, 1);
         QCOMPARE(contents->plugins, 1);
-        QVERIFY(describeReplaced(*contents).contains("идеи (в копии: 2)"));
+        QVERIFY(describeReplaced(*contents).contains("идеи (в копии: 3)"));
 
         // The profile goes, as the deletion does it; then it comes back.
         profile.database.close();
