@@ -20,6 +20,16 @@ public:
     {
         return QFileDialog::getExistingDirectory(parent, title);
     }
+    QString saveFileNameProposing(QWidget* parent, const QString& title, const QString& filter,
+                                  const QString& proposed) override
+    {
+        return QFileDialog::getSaveFileName(parent, title, proposed, qtFilter(filter));
+    }
+    QString openFileNameIn(QWidget* parent, const QString& title, const QString& filter,
+                           const QString& startIn) override
+    {
+        return QFileDialog::getOpenFileName(parent, title, startIn, qtFilter(filter));
+    }
 };
 QtBackend realBackend;
 Backend* currentBackend = &realBackend;
@@ -38,6 +48,16 @@ QString saveFileName(QWidget* parent, const QString& title, const QString& filte
 QString existingDirectory(QWidget* parent, const QString& title)
 {
     return currentBackend->existingDirectory(parent, title);
+}
+
+QString saveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& proposed)
+{
+    return currentBackend->saveFileNameProposing(parent, title, filter, proposed);
+}
+
+QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& startIn)
+{
+    return currentBackend->openFileNameIn(parent, title, filter, startIn);
 }
 
 QString qtFilter(const QString& windowsFilter)

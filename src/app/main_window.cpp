@@ -116,6 +116,7 @@ void TForm1::FormCreate()
     runStageOfSettings();
     if (m_fatal)
         return;
+    makeDailyCopy();
 
     // The corner picture: the season or the slide show.
     m_appearance->SlideSetUp();
@@ -214,6 +215,7 @@ void TForm1::buildSettingsSection()
     };
     m_settingsSection->setUpSlides = [this] { m_appearance->SlideSetUp(); };
     m_settingsSection->fill();
+    buildBackupControls();
     // "Сменить пароль для банка паролей" belongs to the password bank.
     m_settingsSection->Button12->setEnabled(true);
     connect(m_settingsSection->Button12, &QPushButton::clicked, this,

@@ -12,6 +12,7 @@
 
 class Appearance;
 class AddressBookSection;
+class BackupControls;
 class BrowserSection;
 class CalendarSection;
 class DailyPlannerPage;
@@ -109,6 +110,10 @@ public:
     void AboutClick();
     // "Свернуться в трею"
     void HideInTrayClick();
+    // "Профиль" → "Удалить": settings and profile folder go, the program ends.
+    void DeleteProfileClick();
+    // The backup group of the page "Основные"; asking for it builds the settings section.
+    BackupControls* backupControls() const;
 
     QMenuBar* ActionMainMenuBar1 = nullptr;
     QTreeWidget* TreeView1 = nullptr;
@@ -149,6 +154,9 @@ private:
     void buildHelpSection();
     void addSettingsHelpButton();
     void buildIdeasSection();
+    void buildBackupControls();
+    // The first start of a day keeps a copy of the database in Backups/.
+    void makeDailyCopy();
     // A wrong password ends the program at once: nothing is saved.
     void endAtOnce();
     // The bank does not stay open while the window is out of sight.
@@ -192,6 +200,7 @@ private:
     IdeasSection* m_ideas = nullptr;
     BrowserSection* m_browser = nullptr;
     Schedule* m_schedule = nullptr;
+    BackupControls* m_backup = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;
     bool m_firstTickDone = false;

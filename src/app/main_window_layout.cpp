@@ -131,7 +131,8 @@ void TForm1::buildMenus()
     profile->setObjectName(QStringLiteral("ProfileMenu"));
     QAction* deleteProfile = profile->addAction(menuIcon("delete_profile"), QStringLiteral("Удалить"));
     deleteProfile->setObjectName(QStringLiteral("DeleteProfileAction"));
-    deleteProfile->setEnabled(false); // profile deletion comes with its own change
+    connect(deleteProfile, &QAction::triggered, this,
+            [this] { ErrorHandler::guard([this] { DeleteProfileClick(); }); });
     QAction* toTray = profile->addAction(menuIcon("tray"), QStringLiteral("Свернуться в трею"));
     toTray->setObjectName(QStringLiteral("HideInTrayAction"));
     toTray->setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
