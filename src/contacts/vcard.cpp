@@ -83,9 +83,9 @@ QString birthdayText(const QDateTime& birthday, VCard::Version version)
 
 struct Property
 {
-    QByteArray name; // upper case, without its group
+    QByteArray name;                          // upper case, without its group
     QMultiMap<QByteArray, QByteArray> params; // upper-case names; bare 2.1 types under TYPE
-    QByteArray value;                          // raw octets
+    QByteArray value;                         // raw octets
     int line = 0;
 };
 
@@ -288,8 +288,8 @@ std::optional<QDateTime> readBirthday(QString text)
         static const QRegularExpression kZone(QStringLiteral("([Zz]|[+-]\\d\\d:?\\d\\d|\\.\\d+)+$"));
         timePart.remove(kZone);
         timePart.remove(QLatin1Char(':'));
-        const QTime read = QTime::fromString(timePart.left(6).leftJustified(6, QLatin1Char('0')),
-                                             QStringLiteral("HHmmss"));
+        const QTime read =
+            QTime::fromString(timePart.left(6).leftJustified(6, QLatin1Char('0')), QStringLiteral("HHmmss"));
         if (read.isValid())
             time = read;
     }
@@ -361,7 +361,7 @@ std::optional<Contact> CardReader::read(QString* label, QString* reason, bool* n
     bool remind = false;
     for (const Property& property : m_raw.properties) {
         const QByteArray& name = property.name;
-        static const QList<QByteArray> kUsed = {"N",    "FN",       "TEL",  "EMAIL", "IMPP",  "X-ICQ",
+        static const QList<QByteArray> kUsed = {"N",    "FN",         "TEL",  "EMAIL", "IMPP",   "X-ICQ",
                                                 "BDAY", "CATEGORIES", "NOTE", "ORG",   "VERSION"};
         if (!kUsed.contains(name) && name != VCard::kRemindProperty)
             continue;
@@ -579,7 +579,8 @@ QByteArray write(const QList<Contact>& contacts, Version version)
             property(out, "CATEGORIES", escapeText(Contacts::categories().at(contact.category - 1)));
         if (!contact.comment.isEmpty())
             property(out, "NOTE", escapeText(contact.comment));
-        property(out, kRemindProperty.constData(), contact.remind ? QStringLiteral("1") : QStringLiteral("0"));
+        property(out, kRemindProperty.constData(),
+                 contact.remind ? QStringLiteral("1") : QStringLiteral("0"));
         out += "END:VCARD\r\n";
     }
     return out;
@@ -605,7 +606,7 @@ ReadResult read(const QByteArray& input)
     const QList<QPair<QByteArray, int>> lines = contentLines(bytes);
     QList<RawCard> raws;
     RawCard* open = nullptr;
-    int nested = 0;          // cards embedded in an AGENT property of 2.1
+    int nested = 0;            // cards embedded in an AGENT property of 2.1
     bool agentPending = false; // the last property was an AGENT with no value of its own
     for (const auto& [line, number] : lines) {
         const QByteArray upper = line.trimmed().toUpper();
@@ -645,7 +646,8 @@ ReadResult read(const QByteArray& input)
     if (open && open->broken.isEmpty())
         open->broken = QStringLiteral("карточка не закончена (нет END:VCARD)");
     if (raws.isEmpty()) {
-        result.error = QStringLiteral("Файл не является файлом vCard: в нём нет ни одной карточки (BEGIN:VCARD).");
+        result.error =
+            QStringLiteral("Файл не является файлом vCard: в нём нет ни одной карточки (BEGIN:VCARD).");
         return result;
     }
 

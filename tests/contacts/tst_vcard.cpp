@@ -21,8 +21,8 @@ QByteArray quoted(const QByteArray& octets, int breakAfter = 0)
     int column = 0;
     for (const char c : octets) {
         const auto code = static_cast<unsigned char>(c);
-        const QByteArray piece = code >= 0x80 || c == '=' ? "=" + QByteArray::number(code, 16).toUpper()
-                                                          : QByteArray(1, c);
+        const QByteArray piece =
+            code >= 0x80 || c == '=' ? "=" + QByteArray::number(code, 16).toUpper() : QByteArray(1, c);
         if (breakAfter > 0 && column + piece.size() > breakAfter) {
             out += "=\r\n";
             column = 0;
@@ -111,7 +111,8 @@ private slots:
             init();
             const QString path = m_home->path() + QStringLiteral("/out.vcf");
             QString error;
-            QVERIFY2(ContactExchange::exportFile(path, {everyField(), timed}, version, &error), qPrintable(error));
+            QVERIFY2(ContactExchange::exportFile(path, {everyField(), timed}, version, &error),
+                     qPrintable(error));
             QByteArray written;
             QVERIFY(ExchangeFile::readWhole(path, &written, &error));
             // Every line ends in CRLF and none is longer than 75 octets.
@@ -185,35 +186,37 @@ private slots:
 
     void readsMailProgramAndWebShapes()
     {
-        const QByteArray file = QStringLiteral(
-                                    "BEGIN:VCARD\n"
-                                    "VERSION:3.0\n"
-                                    "PRODID:-//Mail Program//RU\n"
-                                    "N:Петрова;Анна;Сергеевна;;\n"
-                                    "FN:Анна Сергеевна Петрова\n"
-                                    "ORG:ООО \"Ромашка\";Отдел продаж\n"
-                                    "item1.TEL;TYPE=WORK,VOICE:+7 495 111-22-33\n"
-                                    "TEL;TYPE=CELL;TYPE=pref:+7 916 000-11-22\n"
-                                    "TEL;TYPE=HOME:+7 495 444-55-66\n"
-                                    "TEL;TYPE=FAX:+7 495 444-55-67\n"
-                                    "EMAIL;TYPE=INTERNET;TYPE=PREF:anna@example.ru\n"
-                                    "EMAIL;TYPE=INTERNET:a.petrova@example.com\n"
-                                    "X-ICQ:55501\n"
-                                    "BDAY;VALUE=date:1985-03-08\n"
-                                    "CATEGORIES:VIP,Работа\n"
-                                    "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQEASABIAAD/2wBDAAMCAgMCAgMDAwMEAwMEBQgFBQQEBQoHBwYI\n"
-                                    " DAoMDAsKCwsNDhIQDQ4RDgsLEBYQERMUFRUVDA8XGBYUGBIUFRT/2wBDAQMEBAUEBQkFBQkU\n"
-                                    "END:VCARD\n"
-                                    "BEGIN:VCARD\r\n"
-                                    "VERSION:4.0\r\n"
-                                    "FN:Смирнов Алексей Петрович\r\n"
-                                    "TEL;VALUE=uri;TYPE=cell:tel:+7-903-555-44-33\r\n"
-                                    "BDAY:--0515\r\n"
-                                    "NOTE:Познакомились на конференции в Казани\\, обещал прислать статью о сети\r\n"
-                                    "  и фотографии\r\n"
-                                    "END:VCARD\r\n"
-                                    "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:John Smith\r\nEMAIL:john@example.com\r\nEND:VCARD\r\n")
-                                    .toUtf8();
+        const QByteArray file =
+            QStringLiteral(
+                "BEGIN:VCARD\n"
+                "VERSION:3.0\n"
+                "PRODID:-//Mail Program//RU\n"
+                "N:Петрова;Анна;Сергеевна;;\n"
+                "FN:Анна Сергеевна Петрова\n"
+                "ORG:ООО \"Ромашка\";Отдел продаж\n"
+                "item1.TEL;TYPE=WORK,VOICE:+7 495 111-22-33\n"
+                "TEL;TYPE=CELL;TYPE=pref:+7 916 000-11-22\n"
+                "TEL;TYPE=HOME:+7 495 444-55-66\n"
+                "TEL;TYPE=FAX:+7 495 444-55-67\n"
+                "EMAIL;TYPE=INTERNET;TYPE=PREF:anna@example.ru\n"
+                "EMAIL;TYPE=INTERNET:a.petrova@example.com\n"
+                "X-ICQ:55501\n"
+                "BDAY;VALUE=date:1985-03-08\n"
+                "CATEGORIES:VIP,Работа\n"
+                "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQEASABIAAD/"
+                "2wBDAAMCAgMCAgMDAwMEAwMEBQgFBQQEBQoHBwYI\n"
+                " DAoMDAsKCwsNDhIQDQ4RDgsLEBYQERMUFRUVDA8XGBYUGBIUFRT/2wBDAQMEBAUEBQkFBQkU\n"
+                "END:VCARD\n"
+                "BEGIN:VCARD\r\n"
+                "VERSION:4.0\r\n"
+                "FN:Смирнов Алексей Петрович\r\n"
+                "TEL;VALUE=uri;TYPE=cell:tel:+7-903-555-44-33\r\n"
+                "BDAY:--0515\r\n"
+                "NOTE:Познакомились на конференции в Казани\\, обещал прислать статью о сети\r\n"
+                "  и фотографии\r\n"
+                "END:VCARD\r\n"
+                "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:John Smith\r\nEMAIL:john@example.com\r\nEND:VCARD\r\n")
+                .toUtf8();
         const VCard::ReadResult read = VCard::read(file);
         QVERIFY2(read.error.isEmpty(), qPrintable(read.error));
         QCOMPARE(read.cards.size(), 3);
@@ -235,7 +238,8 @@ private slots:
         QCOMPARE(alexei.birthday.date().month(), 5);
         QCOMPARE(alexei.birthday.date().day(), 15);
         QCOMPARE(alexei.comment,
-                 QStringLiteral("Познакомились на конференции в Казани, обещал прислать статью о сети и фотографии")
+                 QStringLiteral(
+                     "Познакомились на конференции в Казани, обещал прислать статью о сети и фотографии")
                      .left(Contacts::kCommentLength));
         const Contact& john = read.cards[2].contact;
         QCOMPARE(john.name, QStringLiteral("John"));
@@ -245,13 +249,14 @@ private slots:
 
     void brokenCardIsNamedAndTheOthersImported()
     {
-        const QByteArray file = QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Первый;Иван;;;\r\nEND:VCARD\r\n"
-                                               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Сломанный Борис\r\n"
-                                               "это не свойство\r\nEND:VCARD\r\n"
-                                               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Незаконченный\r\n"
-                                               "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Третий;Семён;;;\r\nEND:VCARD\r\n"
-                                               "BEGIN:VCARD\r\nVERSION:5.0\r\nN:Будущий;;;;\r\nEND:VCARD\r\n")
-                                    .toUtf8();
+        const QByteArray file =
+            QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Первый;Иван;;;\r\nEND:VCARD\r\n"
+                           "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Сломанный Борис\r\n"
+                           "это не свойство\r\nEND:VCARD\r\n"
+                           "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Незаконченный\r\n"
+                           "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Третий;Семён;;;\r\nEND:VCARD\r\n"
+                           "BEGIN:VCARD\r\nVERSION:5.0\r\nN:Будущий;;;;\r\nEND:VCARD\r\n")
+                .toUtf8();
         AddressBook book(m_database->BookTable);
         const ContactExchange::ImportSummary summary =
             ContactExchange::importCards(VCard::read(file), book, m_database->BigBd());
@@ -277,11 +282,12 @@ private slots:
         present.name = QStringLiteral("Пётр");
         present.patronymic = QStringLiteral("Ильич");
         QVERIFY(m_database->BookTable.insert(present.toValues()));
-        const QByteArray file = QStringLiteral("BEGIN:VCARD\r\nVERSION:4.0\r\nN:Иванов;Пётр;Ильич;;\r\nFN:x\r\nEND:VCARD\r\n"
-                                               "BEGIN:VCARD\r\nVERSION:4.0\r\nN:иванов;Пётр;Ильич;;\r\nFN:x\r\nEND:VCARD\r\n"
-                                               "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Анна\r\nEND:VCARD\r\n"
-                                               "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Анна\r\nTEL:1\r\nEND:VCARD\r\n")
-                                    .toUtf8();
+        const QByteArray file =
+            QStringLiteral("BEGIN:VCARD\r\nVERSION:4.0\r\nN:Иванов;Пётр;Ильич;;\r\nFN:x\r\nEND:VCARD\r\n"
+                           "BEGIN:VCARD\r\nVERSION:4.0\r\nN:иванов;Пётр;Ильич;;\r\nFN:x\r\nEND:VCARD\r\n"
+                           "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Анна\r\nEND:VCARD\r\n"
+                           "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Анна\r\nTEL:1\r\nEND:VCARD\r\n")
+                .toUtf8();
         AddressBook book(m_database->BookTable);
         const ContactExchange::ImportSummary summary =
             ContactExchange::importCards(VCard::read(file), book, m_database->BigBd());
@@ -289,8 +295,8 @@ private slots:
         QCOMPARE(summary.duplicates,
                  QStringList({QStringLiteral("Иванов Пётр Ильич"), QStringLiteral("--- Анна ---")}));
         QCOMPARE(m_database->BookTable.count(), 3);
-        QVERIFY(ContactExchange::summaryText(summary)
-                    .contains(QStringLiteral("Пропущено, потому что такая запись уже существует: 2")));
+        QVERIFY(ContactExchange::summaryText(summary).contains(
+            QStringLiteral("Пропущено, потому что такая запись уже существует: 2")));
     }
 
     void badFilesWriteNothing()
@@ -322,9 +328,11 @@ private slots:
         QVERIFY(big.open(QIODevice::WriteOnly));
         QVERIFY(big.resize(100LL * 1024 * 1024));
         big.close();
-        const ContactExchange::ImportSummary tooBig = ContactExchange::importFile(huge, book, m_database->BigBd());
+        const ContactExchange::ImportSummary tooBig =
+            ContactExchange::importFile(huge, book, m_database->BigBd());
         QVERIFY2(tooBig.error.contains(QStringLiteral("слишком велик")), qPrintable(tooBig.error));
-        QVERIFY(ContactExchange::importFile(m_home->path() + QStringLiteral("/none.vcf"), book, m_database->BigBd())
+        QVERIFY(ContactExchange::importFile(m_home->path() + QStringLiteral("/none.vcf"), book,
+                                            m_database->BigBd())
                     .error.contains(QStringLiteral("не найден")));
         QCOMPARE(m_database->BookTable.count(), 0);
     }
