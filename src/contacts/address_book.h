@@ -20,6 +20,8 @@ public:
     // Exact comparison: names that differ only in letter case are different.
     bool contains(const ContactNames& names) const;
     int count() const { return m_table.count(); }
+    QList<TableObject::Row> rows() const { return m_table.rows(); }
+    TableObject& table() const { return m_table; }
 
     bool add(const Contact& contact, QString* error = nullptr);
     bool save(qint64 key, const Contact& contact, QString* error = nullptr);

@@ -72,6 +72,7 @@ ImportSummary importCards(const VCard::ReadResult& read, AddressBook& book, cons
             return summary; // the transaction rolls back
         }
         present.insert(line);
+        summary.addedNames.append(card.contact.names());
         ++summary.added;
     }
     if (!transaction.commit()) {

@@ -13,7 +13,8 @@ namespace ContactExchange {
 struct ImportSummary
 {
     int added = 0;
-    QStringList duplicates; // contact lines of the cards skipped as already there
+    QList<ContactNames> addedNames; // in the order they were stored
+    QStringList duplicates;         // the names of the cards skipped as already there
     QList<VCard::Failure> failures;
     // Set when nothing was written: the file could not be read or stored.
     QString error;

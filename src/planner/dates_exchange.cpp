@@ -23,7 +23,7 @@ QString personOf(const Contact& contact)
 namespace DatesExchange {
 
 bool exportFile(ProfileDatabase& database, const QString& path, const QDateTime& now, QString* error,
-                const QTimeZone& zone)
+                const QTimeZone& zone, Counts* counts)
 {
     QList<ICalendarFile::Reminder> reminders;
     for (const TableObject::Row& row : database.EventsTable.rows())
@@ -43,6 +43,8 @@ bool exportFile(ProfileDatabase& database, const QString& path, const QDateTime&
     // Rows whose moment does not read cannot be dated in another calendar.
     reminders.removeIf([](const ICalendarFile::Reminder& item) { return !item.moment.isValid(); });
     tasks.removeIf([](const ICalendarFile::Task& item) { return !item.moment.isValid(); });
+    if (counts)
+        *counts = {int(reminders.size()), int(tasks.size()), int(birthdays.size())};
     QByteArray bytes;
     if (!ICalendarFile::write(reminders, tasks, birthdays, zone, now, &bytes, error))
         return false;

@@ -10,10 +10,17 @@ class ProfileDatabase;
 // iCalendar file, and reminders taken in from one.
 namespace DatesExchange {
 
+struct Counts
+{
+    int reminders = 0;
+    int tasks = 0;
+    int birthdays = 0;
+};
+
 // Every reminder and task, and the birthday of every contact who asked to be
 // reminded of it, in the machine's time zone.
 bool exportFile(ProfileDatabase& database, const QString& path, const QDateTime& now, QString* error,
-                const QTimeZone& zone = QTimeZone::systemTimeZone());
+                const QTimeZone& zone = QTimeZone::systemTimeZone(), Counts* counts = nullptr);
 
 // The file read whole, its items offered as reminders.
 ICalendarFile::ReadResult readFile(const QString& path, const QDateTime& now);
