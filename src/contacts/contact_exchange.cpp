@@ -59,21 +59,23 @@ ImportSummary importCards(const VCard::ReadResult& read, AddressBook& book, cons
         summary.error = QStringLiteral("Не удалось начать запись в адресную книгу.");
         return summary;
     }
+    QList<QVariantMap> rows;
     for (const VCard::Card& card : read.cards) {
         const QString line = ContactLine::of(card.contact.names());
         if (present.contains(line)) {
             summary.duplicates.append(printable(card.contact.names()));
             continue;
         }
-        QString error;
-        if (!book.add(card.contact, &error)) {
-            summary = ImportSummary();
-            summary.error = QStringLiteral("Не удалось записать контакт в адресную книгу: %1").arg(error);
-            return summary; // the transaction rolls back
-        }
+        rows.append(card.contact.toValues());
         present.insert(line);
         summary.addedNames.append(card.contact.names());
         ++summary.added;
+    }
+    QString error;
+    if (!book.addAll(rows, &error)) {
+        summary = ImportSummary();
+        summary.error = QStringLiteral("Не удалось записать контакты в адресную книгу: %1").arg(error);
+        return summary; // the transaction rolls back
     }
     if (!transaction.commit()) {
         summary = ImportSummary();

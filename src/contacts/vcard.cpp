@@ -141,9 +141,11 @@ std::optional<Property> parseLine(const QByteArray& line, int number)
     const int dot = parsed.name.lastIndexOf('.');
     if (dot >= 0)
         parsed.name = parsed.name.mid(dot + 1);
-    static const QRegularExpression kName(QStringLiteral("^[A-Z0-9-]+$"));
-    if (!kName.match(QString::fromLatin1(parsed.name)).hasMatch())
+    if (parsed.name.isEmpty())
         return std::nullopt;
+    for (const char c : std::as_const(parsed.name))
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_'))
+            return std::nullopt;
     for (int i = 1; i < head.size(); ++i) {
         const QByteArray& param = head[i];
         const int equals = param.indexOf('=');
@@ -201,6 +203,9 @@ std::optional<QString> decodeCharset(const QByteArray& bytes, const QByteArray& 
 {
     const QByteArray name = charset.toLower();
     if (name.isEmpty() || name == "utf-8" || name == "utf8") {
+        if (std::all_of(bytes.begin(), bytes.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            return QString::fromLatin1(bytes);
         QStringDecoder utf8(QStringDecoder::Utf8);
         QString text = utf8.decode(bytes);
         if (utf8.hasError())
@@ -260,14 +265,34 @@ QStringList splitEscaped(const QString& text, QChar separator)
     return parts;
 }
 
+// Line breaks and TABs become blanks: the editor's boxes and the contact
+// lines hold one line, and a TAB would split a name in the lists.
 QString oneLine(const QString& text)
 {
-    QString flat = text;
-    flat.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    flat.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    flat.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    QString flat;
+    flat.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+            continue;
+        flat +=
+            c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ? QLatin1Char(' ') : c;
+    }
     return flat.trimmed();
+}
+
+// Digits only, as a number; -1 when there is anything else.
+int digits(QStringView text)
+{
+    if (text.isEmpty())
+        return -1;
+    int value = 0;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return -1;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    return value;
 }
 
 std::optional<QDateTime> readBirthday(QString text)
@@ -279,7 +304,10 @@ std::optional<QDateTime> readBirthday(QString text)
     QString datePart = t < 0 ? text : text.left(t);
     QString timePart = t < 0 ? QString() : text.mid(t + 1);
     datePart.remove(QLatin1Char('-'));
-    const QDate date = QDate::fromString(datePart, QStringLiteral("yyyyMMdd"));
+    if (datePart.size() != 8)
+        return std::nullopt;
+    const QStringView all(datePart);
+    const QDate date(digits(all.mid(0, 4)), digits(all.mid(4, 2)), digits(all.mid(6, 2)));
     if (!date.isValid())
         return std::nullopt;
     QTime time(0, 0);
@@ -288,8 +316,9 @@ std::optional<QDateTime> readBirthday(QString text)
         static const QRegularExpression kZone(QStringLiteral("([Zz]|[+-]\\d\\d:?\\d\\d|\\.\\d+)+$"));
         timePart.remove(kZone);
         timePart.remove(QLatin1Char(':'));
-        const QTime read =
-            QTime::fromString(timePart.left(6).leftJustified(6, QLatin1Char('0')), QStringLiteral("HHmmss"));
+        const QString clock = timePart.left(6).leftJustified(6, QLatin1Char('0'));
+        const QStringView parts(clock);
+        const QTime read(digits(parts.mid(0, 2)), digits(parts.mid(2, 2)), digits(parts.mid(4, 2)));
         if (read.isValid())
             time = read;
     }
@@ -608,9 +637,12 @@ ReadResult read(const QByteArray& input)
     RawCard* open = nullptr;
     int nested = 0;            // cards embedded in an AGENT property of 2.1
     bool agentPending = false; // the last property was an AGENT with no value of its own
+    const auto is = [](const QByteArray& line, const char* marker) {
+        const QByteArray trimmed = line.size() < 16 ? line.trimmed() : QByteArray();
+        return trimmed.compare(marker, Qt::CaseInsensitive) == 0;
+    };
     for (const auto& [line, number] : lines) {
-        const QByteArray upper = line.trimmed().toUpper();
-        if (upper == "BEGIN:VCARD") {
+        if (is(line, "BEGIN:VCARD")) {
             if (open && (agentPending || nested > 0)) {
                 ++nested;
                 agentPending = false;
@@ -626,7 +658,7 @@ ReadResult read(const QByteArray& input)
             continue;
         }
         agentPending = false;
-        if (upper == "END:VCARD") {
+        if (is(line, "END:VCARD")) {
             if (nested > 0)
                 --nested;
             else

@@ -3,6 +3,7 @@
 #include "contact.h"
 #include "due_items.h"
 #include "exchange_file.h"
+#include "planner_rules.h"
 #include "profile_database.h"
 
 namespace {
@@ -67,13 +68,15 @@ bool addReminders(ProfileDatabase& database, const QList<ICalendarFile::Found>& 
         *error = QStringLiteral("Не удалось начать запись напоминаний.");
         return false;
     }
-    DueItems items(database);
-    for (const ICalendarFile::Found& item : chosen) {
-        QString failure;
-        if (!items.addReminder(item.text, item.moment, nullptr, &failure)) {
-            *error = QStringLiteral("Не удалось записать напоминание: %1").arg(failure);
-            return false; // the transaction rolls back
-        }
+    QList<QVariantMap> rows;
+    rows.reserve(chosen.size());
+    for (const ICalendarFile::Found& item : chosen)
+        rows.append({{QStringLiteral("Текст"), item.text.left(PlannerRules::kTextLength)},
+                     {QStringLiteral("Дата"), item.moment}});
+    QString failure;
+    if (!database.EventsTable.insertMany(rows, &failure)) {
+        *error = QStringLiteral("Не удалось записать напоминания: %1").arg(failure);
+        return false; // the transaction rolls back
     }
     if (!transaction.commit()) {
         *error = QStringLiteral("Не удалось сохранить напоминания.");

@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 #include <libical/ical.h>
 #include <memory>
+#include <numeric>
 
 namespace {
 
@@ -131,25 +132,56 @@ void common(icalcomponent* item, const QByteArray& uid, const QDateTime& stamp, 
 }
 
 // ------------------------------------------------------------------ reading
+//
+// Moments are worked on as seconds since the epoch; the machine's zone is
+// looked up once, because asking the C library for local time stats the
+// zone file on every call, which long calendars feel.
 
-QDateTime toLocal(const struct icaltimetype& time)
+const QTimeZone& machineZone()
 {
-    if (time.is_date)
-        return QDate(time.year, time.month, time.day).startOfDay();
-    if (time.zone) {
-        const time_t seconds = icaltime_as_timet_with_zone(time, time.zone);
-        const QDateTime local = QDateTime::fromSecsSinceEpoch(qint64(seconds)).toLocalTime();
-        return QDateTime(local.date(), local.time());
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    return zone;
+}
+
+qint64 secondsOf(const struct icaltimetype& time)
+{
+    if (!time.is_date && time.zone)
+        return qint64(icaltime_as_timet_with_zone(time, time.zone));
+    // A date, or a floating time: the same clock time wherever it is read.
+    const QTime clock = time.is_date ? QTime(0, 0) : QTime(time.hour, time.minute, time.second);
+    return QDateTime(QDate(time.year, time.month, time.day), clock, machineZone()).toSecsSinceEpoch();
+}
+
+QDateTime localOf(qint64 seconds)
+{
+    const QDateTime here = QDateTime::fromSecsSinceEpoch(seconds, machineZone());
+    return QDateTime(here.date(), here.time());
+}
+
+// A local clock time as libical's time of the given kind and zone.
+struct icaltimetype icalTimeLike(qint64 seconds, const struct icaltimetype& like)
+{
+    if (like.zone && !like.is_date)
+        return icaltime_from_timet_with_zone(time_t(seconds), 0, like.zone);
+    const QDateTime here = localOf(seconds);
+    struct icaltimetype time = like.is_date ? icaltime_null_date() : icaltime_null_time();
+    time.year = here.date().year();
+    time.month = here.date().month();
+    time.day = here.date().day();
+    if (!like.is_date) {
+        time.hour = here.time().hour();
+        time.minute = here.time().minute();
+        time.second = here.time().second();
     }
-    // A floating time is the same clock time wherever it is read.
-    return QDateTime(QDate(time.year, time.month, time.day), QTime(time.hour, time.minute, time.second));
+    time.is_date = like.is_date;
+    return time;
 }
 
 struct Alarm
 {
     bool present = false;
     bool absolute = false;
-    QDateTime at;         // when absolute
+    qint64 at = 0;        // seconds, when absolute
     qint64 offset = 0;    // seconds, when relative
     bool fromEnd = false; // RELATED=END
 };
@@ -166,7 +198,7 @@ Alarm firstAlarm(icalcomponent* item)
         alarm.present = true;
         if (!icaltime_is_null_time(value.time)) {
             alarm.absolute = true;
-            alarm.at = toLocal(value.time);
+            alarm.at = secondsOf(value.time);
         } else {
             alarm.offset = icaldurationtype_as_int(value.duration);
             icalparameter* related = icalproperty_get_first_parameter(trigger, ICAL_RELATED_PARAMETER);
@@ -177,15 +209,14 @@ Alarm firstAlarm(icalcomponent* item)
     return alarm;
 }
 
-// The moment the item would ring at for an occurrence starting at start.
-QDateTime ringing(const Alarm& alarm, const QDateTime& start, const QDateTime& end)
+// When an occurrence that starts at start (and lasts length) rings.
+qint64 ringing(const Alarm& alarm, qint64 start, qint64 length)
 {
     if (!alarm.present)
         return start;
     if (alarm.absolute)
         return alarm.at;
-    const QDateTime base = alarm.fromEnd && end.isValid() ? end : start;
-    return base.addSecs(alarm.offset);
+    return (alarm.fromEnd ? start + length : start) + alarm.offset;
 }
 
 QString summaryOf(icalcomponent* item)
@@ -194,62 +225,103 @@ QString summaryOf(icalcomponent* item)
     return summary ? QString::fromUtf8(summary).simplified() : QString();
 }
 
+bool isSet(const struct icaltimetype& time)
+{
+    return !icaltime_is_null_time(time) && icaltime_is_valid_time(time);
+}
+
 class ItemReader
 {
 public:
-    ItemReader(const QDateTime& now, ICalendarFile::ReadResult& result) : m_now(now), m_result(result) {}
+    ItemReader(const QDateTime& now, ICalendarFile::ReadResult& result)
+        : m_now(QDateTime(now.date(), now.time(), machineZone()).toSecsSinceEpoch()), m_result(result)
+    {
+    }
 
     void read(icalcomponent* item, bool todo);
+    // The items in moment order.
+    void finish();
 
 private:
-    // The first occurrence, from dtstart on, whose ringing is not before now;
-    // the last one when the rule has ended. Duration keeps the end in step.
-    struct icaltimetype nextOccurrence(icalcomponent* item, struct icaltimetype start, const Alarm& alarm,
-                                       qint64 length);
+    // The first occurrence that rings at now or later; the last one when the
+    // rule has ended before now.
+    qint64 nextOccurrence(icalcomponent* item, const struct icaltimetype& start, const Alarm& alarm,
+                          qint64 length);
+    qint64 walk(icalrecur_iterator* iterator, const struct icaltimetype& start, const Alarm& alarm,
+                qint64 length, const QList<struct icaltimetype>& excluded, bool* reached);
 
     void skip(const QString& label, const QString& reason) { m_result.skipped.append({label, reason}); }
 
-    QDateTime m_now;
+    qint64 m_now;
     ICalendarFile::ReadResult& m_result;
+    QList<qint64> m_order;
 };
 
-struct icaltimetype ItemReader::nextOccurrence(icalcomponent* item, struct icaltimetype start,
-                                               const Alarm& alarm, qint64 length)
+qint64 ItemReader::walk(icalrecur_iterator* iterator, const struct icaltimetype& start, const Alarm& alarm,
+                        qint64 length, const QList<struct icaltimetype>& excluded, bool* reached)
 {
+    // A bound that keeps a rule of every second from freezing the window.
+    constexpr int kMostSteps = 100000;
+    qint64 last = -1;
+    *reached = false;
+    for (int step = 0; step < kMostSteps; ++step) {
+        struct icaltimetype occurrence = icalrecur_iterator_next(iterator);
+        if (icaltime_is_null_time(occurrence))
+            break;
+        if (!occurrence.zone && !occurrence.is_date)
+            occurrence.zone = start.zone;
+        bool skipped = false;
+        for (const struct icaltimetype& gone : excluded)
+            if (icaltime_compare(gone, occurrence) == 0)
+                skipped = true;
+        if (skipped)
+            continue;
+        last = secondsOf(occurrence);
+        if (ringing(alarm, last, length) >= m_now) {
+            *reached = true;
+            break;
+        }
+    }
+    return last;
+}
+
+qint64 ItemReader::nextOccurrence(icalcomponent* item, const struct icaltimetype& start, const Alarm& alarm,
+                                  qint64 length)
+{
+    const qint64 first = secondsOf(start);
     icalproperty* rule = icalcomponent_get_first_property(item, ICAL_RRULE_PROPERTY);
-    if (!rule || icaltime_is_null_time(start))
-        return start;
-    QSet<qint64> excluded;
+    if (!rule || ringing(alarm, first, length) >= m_now)
+        return first;
+    QList<struct icaltimetype> excluded;
     for (icalproperty* exdate = icalcomponent_get_first_property(item, ICAL_EXDATE_PROPERTY); exdate;
          exdate = icalcomponent_get_next_property(item, ICAL_EXDATE_PROPERTY)) {
         struct icaltimetype time = icalproperty_get_exdate(exdate);
         if (!time.zone && !time.is_date)
             time.zone = start.zone;
-        excluded.insert(toLocal(time).toSecsSinceEpoch());
+        excluded.append(time);
     }
     const struct icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
     icalrecur_iterator* iterator = icalrecur_iterator_new(recurrence, start);
     if (!iterator)
-        return start;
-    // Walk within a bound that keeps a rule of every second from freezing us.
-    constexpr int kMostSteps = 200000;
-    struct icaltimetype last = start;
-    for (int step = 0; step < kMostSteps; ++step) {
-        const struct icaltimetype occurrence = icalrecur_iterator_next(iterator);
-        if (icaltime_is_null_time(occurrence))
-            break;
-        struct icaltimetype zoned = occurrence;
-        if (!zoned.zone && !zoned.is_date)
-            zoned.zone = start.zone;
-        const QDateTime begins = toLocal(zoned);
-        if (excluded.contains(begins.toSecsSinceEpoch()))
-            continue;
-        last = zoned;
-        if (ringing(alarm, begins, begins.addSecs(length)) >= m_now)
-            break;
-    }
+        return first;
+    bool reached = false;
+    qint64 found = -1;
+    // A rule without a count lets the walk begin close to now (a day early,
+    // so that an alarm before its start is not passed over).
+    const qint64 lead = qMax<qint64>(alarm.absolute ? 0 : -alarm.offset, 0) + 86400;
+    if (recurrence.count == 0 && !alarm.absolute && m_now - lead > first &&
+        icalrecur_iterator_set_start(iterator, icalTimeLike(m_now - lead, start)))
+        found = walk(iterator, start, alarm, length, excluded, &reached);
     icalrecur_iterator_free(iterator);
-    return last;
+    if (reached)
+        return found;
+    // Walk from the start: the rule may have ended, or have a count.
+    iterator = icalrecur_iterator_new(recurrence, start);
+    if (!iterator)
+        return first;
+    found = walk(iterator, start, alarm, length, excluded, &reached);
+    icalrecur_iterator_free(iterator);
+    return found < 0 ? first : found;
 }
 
 void ItemReader::read(icalcomponent* item, bool todo)
@@ -257,46 +329,56 @@ void ItemReader::read(icalcomponent* item, bool todo)
     const QString summary = summaryOf(item);
     const QString label = summary.isEmpty() ? QStringLiteral("(без названия)") : summary;
     const Alarm alarm = firstAlarm(item);
-    struct icaltimetype start = icalcomponent_get_dtstart(item);
-    struct icaltimetype end = todo ? icalcomponent_get_due(item) : icalcomponent_get_dtend(item);
-    const bool haveStart = !icaltime_is_null_time(start) && icaltime_is_valid_time(start);
-    const bool haveEnd = !icaltime_is_null_time(end) && icaltime_is_valid_time(end);
+    const struct icaltimetype start = icalcomponent_get_dtstart(item);
+    const struct icaltimetype end = todo ? icalcomponent_get_due(item) : icalcomponent_get_dtend(item);
+    const bool haveStart = isSet(start);
+    const bool haveEnd = isSet(end);
 
-    QDateTime moment;
+    qint64 moment = 0;
     if (todo) {
         // A to-do falls due at its due moment; its alarm may say otherwise.
         if (!haveStart && !haveEnd && !(alarm.present && alarm.absolute)) {
             skip(label, QStringLiteral("у задачи нет даты"));
             return;
         }
-        const QDateTime due = haveEnd ? toLocal(end) : QDateTime();
-        const QDateTime begins = haveStart ? toLocal(start) : due;
+        const qint64 due = haveEnd ? secondsOf(end) : secondsOf(start);
+        const qint64 begins = haveStart ? secondsOf(start) : due;
         if (!alarm.present)
-            moment = due.isValid() ? due : begins;
+            moment = due;
         else if (alarm.absolute)
             moment = alarm.at;
         else
-            moment = (alarm.fromEnd && due.isValid() ? due : (begins.isValid() ? begins : due))
-                         .addSecs(alarm.offset);
+            moment = (alarm.fromEnd ? due : begins) + alarm.offset;
     } else {
         if (!haveStart) {
             skip(label, QStringLiteral("у события нет даты начала"));
             return;
         }
-        const qint64 length = haveEnd ? toLocal(start).secsTo(toLocal(end)) : 0;
-        start = nextOccurrence(item, start, alarm, length);
-        const QDateTime begins = toLocal(start);
-        moment = ringing(alarm, begins, begins.addSecs(length));
-    }
-    if (!moment.isValid()) {
-        skip(label, QStringLiteral("дата не читается"));
-        return;
+        const qint64 length = haveEnd ? secondsOf(end) - secondsOf(start) : 0;
+        moment = ringing(alarm, nextOccurrence(item, start, alarm, length), length);
     }
     ICalendarFile::Found found;
     found.text = (summary.isEmpty() ? QStringLiteral("Событие") : summary).left(PlannerRules::kTextLength);
-    found.moment = moment;
+    found.moment = localOf(moment);
+    if (!found.moment.isValid()) {
+        skip(label, QStringLiteral("дата не читается"));
+        return;
+    }
     found.past = moment < m_now;
     m_result.found.append(found);
+    m_order.append(moment);
+}
+
+void ItemReader::finish()
+{
+    QList<int> order(m_order.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](int a, int b) { return m_order[a] < m_order[b]; });
+    QList<ICalendarFile::Found> sorted;
+    sorted.reserve(order.size());
+    for (const int index : order)
+        sorted.append(m_result.found[index]);
+    m_result.found = sorted;
 }
 
 bool isUtf8(const QByteArray& bytes)
@@ -416,8 +498,7 @@ ReadResult read(const QByteArray& input, const QDateTime& now)
                 reader.read(item, kind == ICAL_VTODO_COMPONENT);
         }
     }
-    std::stable_sort(result.found.begin(), result.found.end(),
-                     [](const Found& a, const Found& b) { return a.moment < b.moment; });
+    reader.finish();
     return result;
 }
 
