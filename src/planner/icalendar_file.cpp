@@ -328,6 +328,16 @@ void ItemReader::read(icalcomponent* item, bool todo)
 {
     const QString summary = summaryOf(item);
     const QString label = summary.isEmpty() ? QStringLiteral("(без названия)") : summary;
+    // What the other calendar has called off or done needs no reminder.
+    const icalproperty_status status = icalcomponent_get_status(item);
+    if (status == ICAL_STATUS_CANCELLED) {
+        skip(label, todo ? QStringLiteral("задача отменена") : QStringLiteral("событие отменено"));
+        return;
+    }
+    if (todo && status == ICAL_STATUS_COMPLETED) {
+        skip(label, QStringLiteral("задача уже выполнена"));
+        return;
+    }
     const Alarm alarm = firstAlarm(item);
     const struct icaltimetype start = icalcomponent_get_dtstart(item);
     const struct icaltimetype end = todo ? icalcomponent_get_due(item) : icalcomponent_get_dtend(item);

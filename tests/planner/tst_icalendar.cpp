@@ -187,6 +187,10 @@ private slots:
                 "BEGIN:VEVENT\r\nUID:6\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20250101T100000Z\r\n"
                 "SUMMARY:Прошлое\r\nEND:VEVENT\r\n"
                 "BEGIN:VEVENT\r\nUID:7\r\nDTSTAMP:20260101T000000Z\r\nSUMMARY:Без даты\r\nEND:VEVENT\r\n"
+                "BEGIN:VEVENT\r\nUID:8\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260401T100000Z\r\n"
+                "STATUS:CANCELLED\r\nSUMMARY:Отменённая встреча\r\nEND:VEVENT\r\n"
+                "BEGIN:VTODO\r\nUID:9\r\nDTSTAMP:20260101T000000Z\r\nDUE:20260401T100000Z\r\n"
+                "STATUS:COMPLETED\r\nSUMMARY:Сделано\r\nEND:VTODO\r\n"
                 "END:VCALENDAR\r\n")
                 .toUtf8();
         const ICalendarFile::ReadResult read = ICalendarFile::read(file, kNow);
@@ -208,10 +212,12 @@ private slots:
         QCOMPARE(read.found[3].moment, QDateTime(QDate(2026, 3, 20), QTime(0, 0)));
         QCOMPARE(read.found[4].text, QStringLiteral("Созвон с Нью-Йорком"));
         QCOMPARE(read.found[4].moment, localOf(QDate(2026, 4, 2), QTime(8, 45), "America/New_York"));
-        QCOMPARE(read.skipped.size(), 2);
+        QCOMPARE(read.skipped.size(), 4);
         QCOMPARE(read.skipped[0].label, QStringLiteral("Когда-нибудь"));
         QCOMPARE(read.skipped[0].reason, QStringLiteral("у задачи нет даты"));
         QCOMPARE(read.skipped[1].label, QStringLiteral("Без даты"));
+        QCOMPARE(read.skipped[2].reason, QStringLiteral("событие отменено"));
+        QCOMPARE(read.skipped[3].reason, QStringLiteral("задача уже выполнена"));
     }
 
     void badFilesAreRefused()
