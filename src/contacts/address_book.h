@@ -20,8 +20,15 @@ public:
     // Exact comparison: names that differ only in letter case are different.
     bool contains(const ContactNames& names) const;
     int count() const { return m_table.count(); }
+    QList<TableObject::Row> rows() const { return m_table.rows(); }
+    TableObject& table() const { return m_table; }
 
     bool add(const Contact& contact, QString* error = nullptr);
+    // Rows of Contact::toValues(), in one statement; inside the caller's transaction.
+    bool addAll(const QList<QVariantMap>& rows, QString* error = nullptr)
+    {
+        return m_table.insertMany(rows, error);
+    }
     bool save(qint64 key, const Contact& contact, QString* error = nullptr);
     bool remove(qint64 key, QString* error = nullptr);
 

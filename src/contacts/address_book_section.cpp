@@ -7,6 +7,7 @@
 #include "profile_database.h"
 #include "section_host.h"
 #include "tabbed_list_box.h"
+#include "vcard_commands.h"
 
 #include <QGroupBox>
 #include <QPushButton>
@@ -53,6 +54,7 @@ AddressBookSection::AddressBookSection(SectionHost& host, QGroupBox* box, QGroup
     connect(BitBtn6, &QPushButton::clicked, this, guarded(&AddressBookSection::BitBtn6Click));
     connect(ListBox2, &QListWidget::itemDoubleClicked, this, guarded(&AddressBookSection::BitBtn7Click));
     connect(Button2, &QPushButton::clicked, this, [this] { emit helpRequested(kHelpPage); });
+    new VCardCommands(*this, box);
 }
 
 AddressBook AddressBookSection::book() const
@@ -79,6 +81,15 @@ void AddressBookSection::appendLine(const ContactNames& names)
     const QString line = ContactLine::of(names);
     ListBox2->addItem(line);
     ListBox5->addItem(line);
+}
+
+void AddressBookSection::appendContacts(const QList<ContactNames>& added)
+{
+    if (added.isEmpty())
+        return;
+    ListBox2->setTabWidth(kAddedTabWidth);
+    for (const ContactNames& names : added)
+        appendLine(names);
 }
 
 void AddressBookSection::removeLine(int position)

@@ -38,6 +38,8 @@ public:
     // Opens the row in the contact editor and stores what OK confirms; the
     // changed contact once it is stored. No row is reported as a failure.
     std::optional<Contact> edit(const std::optional<TableObject::Row>& row);
+    // Contacts added from elsewhere (an imported file), at the end of both lists as an add puts them.
+    void appendContacts(const QList<ContactNames>& added);
 
     void BitBtn5Click();
     void BitBtn7Click();

@@ -5,6 +5,9 @@
 #include "error_handler.h"
 #include "section_host.h"
 #include "tabbed_list_box.h"
+#include "vcard_commands.h"
+
+#include <QHash>
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -87,6 +90,12 @@ void SearchSection::buildCriteria(QGroupBox* box)
     BitBtn10->setObjectName(QStringLiteral("BitBtn10"));
     BitBtn10->setMinimumHeight(34);
     grid->addWidget(BitBtn10, row++, 0, 1, 2);
+    ExportFoundButton = VCardCommands::exportButton(panel, "ExportFoundButton",
+                                                    QStringLiteral("Сохранить найденные в файл..."),
+                                                    [this] { return foundContacts(); });
+    ExportFoundButton->setToolTip(QStringLiteral("Сохранить найденные контакты в файл vCard"));
+    ExportFoundButton->setMinimumHeight(34);
+    grid->addWidget(ExportFoundButton, row++, 0, 1, 2);
     grid->setRowStretch(row, 1);
 }
 
@@ -130,6 +139,23 @@ void SearchSection::BitBtn10Click()
         lines.append(ContactLine::searchResultOf(names));
     ListBox3->addItems(lines);
     showStatus(QStringLiteral("Поиск... завершён"));
+}
+
+QList<Contact> SearchSection::foundContacts() const
+{
+    // Equal lines stand for the contacts of equal names, each once, in table order.
+    QHash<QString, QList<Contact>> byLine;
+    for (const TableObject::Row& row : m_addressBook.book().rows()) {
+        const Contact contact = Contact::fromRow(row);
+        byLine[ContactLine::searchResultOf(contact.names())].append(contact);
+    }
+    QList<Contact> found;
+    for (int i = 0; i < ListBox3->count(); ++i) {
+        QList<Contact>& candidates = byLine[ListBox3->item(i)->text()];
+        if (!candidates.isEmpty())
+            found.append(candidates.takeFirst());
+    }
+    return found;
 }
 
 void SearchSection::ListBox3DblClick()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "contact.h"
+
 #include <QObject>
 
 class AddressBookSection;
@@ -28,6 +30,8 @@ public:
 
     void BitBtn10Click();
     void ListBox3DblClick();
+    // The contacts that the result list stands for, in its order.
+    QList<Contact> foundContacts() const;
 
     QLineEdit* Edit1 = nullptr;
     QLineEdit* Edit2 = nullptr;
@@ -41,6 +45,8 @@ public:
     QComboBox* ComboBox4 = nullptr;
     QPushButton* BitBtn10 = nullptr;
     QPushButton* Button3 = nullptr;
+    // Saves the contacts of the result list to a vCard file.
+    QPushButton* ExportFoundButton = nullptr;
     TabbedListBox* ListBox3 = nullptr;
 
 signals:

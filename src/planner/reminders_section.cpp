@@ -1,5 +1,6 @@
 #include "reminders_section.h"
 
+#include "calendar_file_commands.h"
 #include "clock.h"
 #include "due_items.h"
 #include "message_boxes.h"
@@ -31,6 +32,7 @@ RemindersSection::RemindersSection(SectionHost& host, QGroupBox* box, MonitorSwi
     BitBtn17->setIcon(style->standardIcon(QStyle::SP_TrashIcon));
     Button4 = addHelpButton("Button4", kHelpPage);
     connect(DBGrid1, &QTableView::doubleClicked, this, [this] { BitBtn18->click(); });
+    new CalendarFileCommands(host, box, [this] { changedTo(0); });
 }
 
 void RemindersSection::BitBtn16Click()

@@ -265,6 +265,46 @@ bool TableObject::insert(const QVariantMap& values, qint64* newKey, QString* err
     return true;
 }
 
+bool TableObject::insertMany(const QList<QVariantMap>& rows, QString* error)
+{
+    if (rows.isEmpty())
+        return true;
+    QList<const Field*> fields;
+    QStringList names;
+    QStringList marks;
+    for (const Field& item : m_fields) {
+        if (item.type == FieldType::AutoInc || !rows.first().contains(item.name))
+            continue;
+        fields.append(&item);
+        names.append(quoteIdentifier(item.name));
+        marks.append(QStringLiteral("?"));
+    }
+    if (fields.isEmpty()) {
+        for (const QVariantMap& row : rows)
+            if (!insert(row, nullptr, error))
+                return false;
+        return true;
+    }
+    QSqlQuery statement(m_database);
+    if (!statement.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                               .arg(quoteIdentifier(m_tableName), names.join(QLatin1String(", ")),
+                                    marks.join(QLatin1String(", "))))) {
+        if (error)
+            *error = statement.lastError().text();
+        return false;
+    }
+    for (const QVariantMap& row : rows) {
+        for (int i = 0; i < fields.size(); ++i)
+            statement.bindValue(i, toStored(*fields[i], row.value(fields[i]->name)));
+        if (!statement.exec()) {
+            if (error)
+                *error = statement.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
 bool TableObject::update(qint64 key, const QVariantMap& values, QString* error)
 {
     QStringList sets;

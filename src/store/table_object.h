@@ -66,6 +66,9 @@ public:
     QList<Row> select(const QStringList& fieldNames, const Filter& filter = {}) const;
 
     bool insert(const QVariantMap& values, qint64* newKey = nullptr, QString* error = nullptr);
+    // Many rows with the fields of the first, through one prepared statement:
+    // for imports, inside the caller's transaction.
+    bool insertMany(const QList<QVariantMap>& rows, QString* error = nullptr);
     // False with an error when the row is gone.
     bool update(qint64 key, const QVariantMap& values, QString* error = nullptr);
     bool remove(qint64 key, QString* error = nullptr);
