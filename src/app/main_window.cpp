@@ -17,6 +17,7 @@
 #include "modal_windows.h"
 #include "notes_section.h"
 #include "password_bank_section.h"
+#include "plugin_downloads.h"
 #include "registry_store.h"
 #include "reminders_section.h"
 #include "resources_section.h"
@@ -90,6 +91,7 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     buildLater({QStringLiteral("GroupBox5")}, [this] { m_schedule->reminders(); });
     buildLater({QStringLiteral("GroupBox6")}, [this] { m_schedule->tasks(); });
     buildLater({QStringLiteral("PassBox"), QStringLiteral("DiaryBox")}, [this] { buildSecretSections(); });
+    buildLater({QStringLiteral("GroupBox7")}, [this] { buildPluginsSection(); });
 
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
@@ -99,6 +101,7 @@ TForm1::~TForm1()
 {
     // A grid edit still open in the bank is posted while the profile is open.
     lockSecrets();
+    stopPlugins();
     MessageBoxes::setOwner(nullptr);
 }
 
@@ -113,6 +116,8 @@ void TForm1::FormCreate()
     runStageOfSettings();
     if (m_fatal)
         return;
+    // The plug-ins found, listed and started as they ask.
+    scanPlugins();
 
     // The corner picture: the season or the slide show.
     m_appearance->SlideSetUp();
@@ -129,6 +134,8 @@ void TForm1::FormCreate()
     });
     setStatusMessage(QStringLiteral("Загрузка настроек завершена!"));
 
+    // The plug-in catalogue download, when it is due.
+    startPluginDownloadWhenDue();
     Timer1->start(kMonitorInterval);
     hide();
     // The daily planner, built as its section is shown.
@@ -210,6 +217,7 @@ void TForm1::buildSettingsSection()
     };
     m_settingsSection->setUpSlides = [this] { m_appearance->SlideSetUp(); };
     m_settingsSection->fill();
+    wirePluginDownloads();
     // "Сменить пароль для банка паролей" belongs to the password bank.
     m_settingsSection->Button12->setEnabled(true);
     connect(m_settingsSection->Button12, &QPushButton::clicked, this,
@@ -310,6 +318,8 @@ void TForm1::runShowingStep(int number)
         m_passwords->showSection();
     else if (number == Sections::kDiary)
         m_diary->showSection();
+    else if (number == Sections::kSettings)
+        pluginDownloads()->settingsShown();
     else if (const QString page = Addresses::browserPageOf(number); !page.isEmpty())
         m_browser->open(page);
 }

@@ -19,6 +19,9 @@ class DiarySection;
 class InputGate;
 class NotesSection;
 class PasswordBankSection;
+class PluginDownloads;
+class PluginHost;
+class PluginsSection;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -87,6 +90,11 @@ public:
     // The password bank (section 40) and the diary (41), built on first asking.
     PasswordBankSection* passwordBank() const;
     DiarySection* diary() const;
+    // Plug-ins: the libraries found at start-up, their section (33) and the
+    // catalogue download of the settings page.
+    PluginHost* pluginHost() const;
+    PluginsSection* pluginsSection() const;
+    PluginDownloads* pluginDownloads() const;
 
     // Handlers, public so that the timer and menus can be driven by tests too.
     void Timer1Timer();
@@ -137,6 +145,11 @@ private:
     void buildSettingsSection();
     void buildNotesSection();
     void buildSecretSections();
+    void scanPlugins();
+    void buildPluginsSection();
+    void wirePluginDownloads();
+    void startPluginDownloadWhenDue();
+    void stopPlugins();
     // A wrong password ends the program at once: nothing is saved.
     void endAtOnce();
     // The bank does not stay open while the window is out of sight.
@@ -177,6 +190,9 @@ private:
     DiarySection* m_diary = nullptr;
     BrowserSection* m_browser = nullptr;
     Schedule* m_schedule = nullptr;
+    mutable PluginHost* m_pluginHost = nullptr;
+    PluginsSection* m_pluginsSection = nullptr;
+    mutable PluginDownloads* m_pluginDownloads = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;
     bool m_firstTickDone = false;
