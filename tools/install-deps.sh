@@ -10,7 +10,7 @@ qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n qt6-webengine-dev libgl-dev
 libcanberra-dev libasound2-dev
 fonts-dejavu-core fonts-urw-base35"
 if [ "$1" = "--tests" ]; then
-    packages="$packages xvfb xauth imagemagick trayer xdotool x11-utils python3-aiosmtpd"
+    packages="$packages xvfb xauth imagemagick trayer xdotool x11-utils python3-aiosmtpd openssl"
 fi
 
 missing=
