@@ -18,6 +18,7 @@
 #include "modal_windows.h"
 #include "notes_section.h"
 #include "password_bank_section.h"
+#include "plugin_downloads.h"
 #include "registry_store.h"
 #include "reminders_section.h"
 #include "resources_section.h"
@@ -93,6 +94,7 @@ TForm1::TForm1(RegistryStore& registry, QWidget* parent) : QMainWindow(parent), 
     buildLater({QStringLiteral("PassBox"), QStringLiteral("DiaryBox")}, [this] { buildSecretSections(); });
     buildLater({QStringLiteral("Help")}, [this] { buildHelpSection(); });
     buildLater({QStringLiteral("IdeaBox")}, [this] { buildIdeasSection(); });
+    buildLater({QStringLiteral("GroupBox7")}, [this] { buildPluginsSection(); });
 
     MessageBoxes::setOwner(this);
     ErrorHandler::guard([this] { FormCreate(); });
@@ -102,6 +104,7 @@ TForm1::~TForm1()
 {
     // A grid edit still open in the bank is posted while the profile is open.
     lockSecrets();
+    stopPlugins();
     MessageBoxes::setOwner(nullptr);
 }
 
@@ -117,6 +120,8 @@ void TForm1::FormCreate()
     if (m_fatal)
         return;
     makeDailyCopy();
+    // The plug-ins found, listed and started as they ask.
+    scanPlugins();
 
     // The corner picture: the season or the slide show.
     m_appearance->SlideSetUp();
@@ -133,6 +138,8 @@ void TForm1::FormCreate()
     });
     setStatusMessage(QStringLiteral("Загрузка настроек завершена!"));
 
+    // The plug-in catalogue download, when it is due.
+    startPluginDownloadWhenDue();
     Timer1->start(kMonitorInterval);
     hide();
     // The daily planner, built as its section is shown.
@@ -216,6 +223,7 @@ void TForm1::buildSettingsSection()
     m_settingsSection->setUpSlides = [this] { m_appearance->SlideSetUp(); };
     m_settingsSection->fill();
     buildBackupControls();
+    wirePluginDownloads();
     // "Сменить пароль для банка паролей" belongs to the password bank.
     m_settingsSection->Button12->setEnabled(true);
     connect(m_settingsSection->Button12, &QPushButton::clicked, this,
@@ -320,6 +328,8 @@ void TForm1::runShowingStep(int number)
         m_mail->prepareSupportLetter(Addresses::kSupportMailbox);
     else if (number == Sections::kIdeas)
         m_ideas->showSection();
+    else if (number == Sections::kSettings)
+        pluginDownloads()->settingsShown();
     else if (const QString page = Addresses::browserPageOf(number); !page.isEmpty())
         m_browser->open(page);
 }

@@ -23,6 +23,9 @@ class InputGate;
 class MailSection;
 class NotesSection;
 class PasswordBankSection;
+class PluginDownloads;
+class PluginHost;
+class PluginsSection;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -97,6 +100,11 @@ public:
     DiarySection* diary() const;
     // The ideas (section 42), built on first asking.
     IdeasSection* ideasSection() const;
+    // Plug-ins: the libraries found at start-up, their section (33) and the
+    // catalogue download of the settings page.
+    PluginHost* pluginHost() const;
+    PluginsSection* pluginsSection() const;
+    PluginDownloads* pluginDownloads() const;
 
     // Handlers, public so that the timer and menus can be driven by tests too.
     void Timer1Timer();
@@ -157,6 +165,11 @@ private:
     void buildBackupControls();
     // The first start of a day keeps a copy of the database in Backups/.
     void makeDailyCopy();
+    void scanPlugins();
+    void buildPluginsSection();
+    void wirePluginDownloads();
+    void startPluginDownloadWhenDue();
+    void stopPlugins();
     // A wrong password ends the program at once: nothing is saved.
     void endAtOnce();
     // The bank does not stay open while the window is out of sight.
@@ -201,6 +214,9 @@ private:
     BrowserSection* m_browser = nullptr;
     Schedule* m_schedule = nullptr;
     BackupControls* m_backup = nullptr;
+    mutable PluginHost* m_pluginHost = nullptr;
+    PluginsSection* m_pluginsSection = nullptr;
+    mutable PluginDownloads* m_pluginDownloads = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;
     bool m_firstTickDone = false;

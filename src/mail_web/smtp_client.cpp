@@ -1,6 +1,7 @@
 #include "smtp_client.h"
 
-#include <QLibrary>
+#include "curl_library.h"
+
 #include <QUrl>
 #include <curl/curl.h>
 #include <mutex>
@@ -12,54 +13,10 @@ namespace {
 constexpr int kPlainPort = 25;
 constexpr int kTlsPort = 465;
 
-// libcurl and the two dozen libraries it brings are loaded with the first
-// letter, not with the program: start-up stays as light as it was.
-struct Curl
+// libcurl is loaded with the first letter, not with the program.
+const CurlLibrary& curl()
 {
-    decltype(&::curl_global_init) global_init = nullptr;
-    decltype(&::curl_easy_init) easy_init = nullptr;
-    decltype(&::curl_easy_setopt) easy_setopt = nullptr;
-    decltype(&::curl_easy_perform) easy_perform = nullptr;
-    decltype(&::curl_easy_getinfo) easy_getinfo = nullptr;
-    decltype(&::curl_easy_cleanup) easy_cleanup = nullptr;
-    decltype(&::curl_easy_strerror) easy_strerror = nullptr;
-    decltype(&::curl_slist_append) slist_append = nullptr;
-    decltype(&::curl_slist_free_all) slist_free_all = nullptr;
-    QString error;
-
-    bool loaded() const { return slist_free_all != nullptr; }
-};
-
-const Curl& curl()
-{
-    static const Curl library = [] {
-        Curl loaded;
-        QLibrary file(QStringLiteral("curl"), 4);
-        // Stays loaded for the rest of the run.
-        if (!file.load()) {
-            loaded.error = file.errorString();
-            return loaded;
-        }
-        const auto resolve = [&file](auto& function, const char* name) {
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(file.resolve(name));
-            return function != nullptr;
-        };
-        Curl candidate;
-        if (resolve(candidate.global_init, "curl_global_init") &&
-            resolve(candidate.easy_init, "curl_easy_init") &&
-            resolve(candidate.easy_setopt, "curl_easy_setopt") &&
-            resolve(candidate.easy_perform, "curl_easy_perform") &&
-            resolve(candidate.easy_getinfo, "curl_easy_getinfo") &&
-            resolve(candidate.easy_cleanup, "curl_easy_cleanup") &&
-            resolve(candidate.easy_strerror, "curl_easy_strerror") &&
-            resolve(candidate.slist_append, "curl_slist_append") &&
-            resolve(candidate.slist_free_all, "curl_slist_free_all") &&
-            candidate.global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK)
-            return candidate;
-        loaded.error = QStringLiteral("libcurl is incomplete");
-        return loaded;
-    }();
-    return library;
+    return CurlLibrary::get();
 }
 
 struct Upload
@@ -112,7 +69,7 @@ int watchReplies(CURL*, curl_infotype type, char* data, size_t size, void* userD
 // follows is part of sending.
 bool isConnectFailure(CURLcode code, CURL* curl)
 {
-    const Curl& lib = SmtpClient::curl();
+    const CurlLibrary& lib = SmtpClient::curl();
     switch (code) {
     case CURLE_URL_MALFORMAT:
     case CURLE_UNSUPPORTED_PROTOCOL:
@@ -148,7 +105,7 @@ struct Attempt
 Attempt perform(const Request& request, const Server& server, bool withLogin, bool connectOnly)
 {
     Attempt attempt;
-    const Curl& lib = SmtpClient::curl();
+    const CurlLibrary& lib = SmtpClient::curl();
     CURL* curl = lib.easy_init();
     if (!curl) {
         attempt.code = CURLE_FAILED_INIT;
