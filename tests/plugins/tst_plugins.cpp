@@ -224,6 +224,10 @@ private slots:
         QVERIFY(!section.Button6->accessibleName().isEmpty());
         section.Button6->click();
         QCOMPARE(window.requestedHelpPage(), 13);
+        // This program folder of the test has no help pages.
+        QCOMPARE(world.seams.boxes.shown.size(), 1);
+        QVERIFY(
+            world.seams.boxes.shown.takeFirst().text.startsWith(QStringLiteral("Документ не обнаружен!")));
 
         window.showSection(Sections::kPlugins);
         QSignalSpy ended(&window, &TForm1::programEnded);
