@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -65,9 +66,10 @@ private slots:
     void helpButtonsOpenTheirPageInTheViewer()
     {
         const QList<std::tuple<QString, QString, int>> buttons = {
-            {"GroupBox1", "Button1", 5}, {"GroupBox2", "Button2", 11}, {"GroupBox4", "Button3", 12},
-            {"GroupBox5", "Button4", 7}, {"GroupBox6", "Button5", 8},  {"Marks", "Button7", 9},
-            {"PassBox", "Button11", 20}, {"DiaryBox", "Button13", 22}, {"Config", "Button8", 18},
+            {"GroupBox1", "Button1", 5},  {"GroupBox2", "Button2", 11}, {"GroupBox4", "Button3", 12},
+            {"GroupBox5", "Button4", 7},  {"GroupBox6", "Button5", 8},  {"Marks", "Button7", 9},
+            {"PassBox", "Button11", 20},  {"DiaryBox", "Button13", 22}, {"Config", "Button8", 18},
+            {"GroupBox7", "Button6", 13},
         };
         for (const auto& [box, button, page] : buttons) {
             QString shown, caption;
@@ -161,6 +163,34 @@ private slots:
         help->BitBtn31->click();
         QCOMPARE(seams().modals.opened.size(), 5);
         QCOMPARE(window()->requestedHelpPage(), 18);
+    }
+
+    // Every link and picture inside the shipped pages leads to a file that exists.
+    void pagesLinkOnlyToWhatExists()
+    {
+        const QDir manual(SystemInfo::programFolder() + QStringLiteral("Manual"));
+        const QStringList pages = manual.entryList({QStringLiteral("*.htm")}, QDir::Files);
+        QCOMPARE(pages.size(), 19);
+        const QRegularExpression reference(QStringLiteral("(?:href|src)\\s*=\\s*\"([^\"]*)\""));
+        int checked = 0;
+        for (const QString& page : pages) {
+            QFile file(manual.filePath(page));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QString html = QString::fromUtf8(file.readAll());
+            QVERIFY2(!html.contains(QStringLiteral("<script"), Qt::CaseInsensitive), qPrintable(page));
+            for (auto match = reference.globalMatch(html); match.hasNext();) {
+                const QString target = match.next().captured(1);
+                if (target.startsWith(QLatin1String("https://")) ||
+                    target.startsWith(QLatin1String("http://")) ||
+                    target.startsWith(QLatin1String("mailto:")) || target.startsWith(QLatin1Char('#')))
+                    continue;
+                const QString path = target.section(QLatin1Char('#'), 0, 0);
+                QVERIFY2(QFileInfo(manual.filePath(path)).isFile(),
+                         qPrintable(page + QStringLiteral(": ") + target));
+                ++checked;
+            }
+        }
+        QVERIFY(checked > 100);
     }
 
     void missingPageGivesTheErrorBox()
