@@ -3,6 +3,8 @@
 #include "browser_engine.h"
 #include "error_handler.h"
 
+#include "section_buttons.h"
+
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,13 +16,7 @@
 
 namespace {
 
-QPushButton* button(QGroupBox* box, const char* name, const QString& caption, const QRect& place)
-{
-    auto* made = new QPushButton(caption, box);
-    made->setObjectName(QLatin1String(name));
-    made->setGeometry(place);
-    return made;
-}
+using SectionButtons::button;
 
 } // namespace
 

@@ -5,6 +5,8 @@
 #include "section_host.h"
 #include "shell.h"
 
+#include "section_buttons.h"
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,18 +16,12 @@
 
 namespace {
 
+using SectionButtons::button;
+
 const QString kAddTitle = QStringLiteral("Добавить...");
 const QString kErrorTitle = QStringLiteral("Ошибка");
 const QString kWarningTitle = QStringLiteral("Предупреждение");
 const QString kInformationTitle = QStringLiteral("Информация");
-
-QPushButton* button(QGroupBox* box, const char* name, const QString& caption, const QRect& place)
-{
-    auto* made = new QPushButton(caption, box);
-    made->setObjectName(QLatin1String(name));
-    made->setGeometry(place);
-    return made;
-}
 
 // The text prompt: Cancel gives the default text back.
 QString prompt(const QString& label, const QString& defaultText)

@@ -10,6 +10,8 @@
 #include "record_cipher.h"
 #include "section_host.h"
 
+#include "section_buttons.h"
+
 #include <QCalendarWidget>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -21,6 +23,9 @@
 #include <QSignalBlocker>
 
 namespace {
+
+using SectionButtons::button;
+using SectionButtons::onClick;
 
 constexpr int kHelpPage = 22;
 
@@ -68,21 +73,6 @@ private:
     int room() const { return m_limit - int(toPlainText().size()) + int(textCursor().selectedText().size()); }
     int m_limit;
 };
-
-template <typename Handler> void onClick(QPushButton* button, DiarySection* section, Handler handler)
-{
-    QObject::connect(button, &QPushButton::clicked, section, [section, handler] {
-        ErrorHandler::guard([section, handler] { (section->*handler)(); });
-    });
-}
-
-QPushButton* button(QGroupBox* box, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* made = new QPushButton(text, box);
-    made->setObjectName(QLatin1String(name));
-    made->setGeometry(geometry);
-    return made;
-}
 
 QString pageLabel(const QDate& day)
 {

@@ -11,6 +11,8 @@
 #include "settings.h"
 #include "sketch_window.h"
 
+#include "section_buttons.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,22 +26,10 @@
 
 namespace {
 
+using SectionButtons::button;
+using SectionButtons::onClick;
+
 constexpr QSize kPreviewSize(265, 177);
-
-template <typename Handler> void onClick(QPushButton* button, IdeasSection* section, Handler handler)
-{
-    QObject::connect(button, &QPushButton::clicked, section, [section, handler] {
-        ErrorHandler::guard([section, handler] { (section->*handler)(); });
-    });
-}
-
-QPushButton* button(QGroupBox* box, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* made = new QPushButton(text, box);
-    made->setObjectName(QLatin1String(name));
-    made->setGeometry(geometry);
-    return made;
-}
 
 const QString kQuestTitle = QStringLiteral("Quest");
 

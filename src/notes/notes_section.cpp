@@ -10,6 +10,8 @@
 #include "section_host.h"
 #include "settings.h"
 
+#include "section_buttons.h"
+
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
@@ -23,15 +25,10 @@
 
 namespace {
 
+using SectionButtons::onClick;
+
 constexpr int kHelpPage = 9;
 const QString kNameExists = QStringLiteral("Заметка с таким именем уже существует!");
-
-template <typename Handler> void onClick(QPushButton* button, NotesSection* section, Handler handler)
-{
-    QObject::connect(button, &QPushButton::clicked, section, [section, handler] {
-        ErrorHandler::guard([section, handler] { (section->*handler)(); });
-    });
-}
 
 const QIcon& noteIcon()
 {

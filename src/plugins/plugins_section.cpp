@@ -7,6 +7,8 @@
 #include "shell.h"
 #include "system_info.h"
 
+#include "section_buttons.h"
+
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -14,20 +16,8 @@
 
 namespace {
 
-QPushButton* button(QGroupBox* box, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* made = new QPushButton(text, box);
-    made->setObjectName(QLatin1String(name));
-    made->setGeometry(geometry);
-    return made;
-}
-
-template <typename Handler> void onClick(QPushButton* button, PluginsSection* section, Handler handler)
-{
-    QObject::connect(button, &QPushButton::clicked, section, [section, handler] {
-        ErrorHandler::guard([section, handler] { (section->*handler)(); });
-    });
-}
+using SectionButtons::button;
+using SectionButtons::onClick;
 
 } // namespace
 

@@ -8,6 +8,8 @@
 #include "record_cipher.h"
 #include "section_host.h"
 
+#include "section_buttons.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -27,6 +29,9 @@
 
 namespace {
 
+using SectionButtons::button;
+using SectionButtons::onClick;
+
 constexpr int kHelpPage = 20;
 const QString kNoAccount = QStringLiteral("Выберите учётную запись в списке.");
 
@@ -44,21 +49,6 @@ public:
         return editor;
     }
 };
-
-template <typename Handler> void onClick(QPushButton* button, PasswordBankSection* section, Handler handler)
-{
-    QObject::connect(button, &QPushButton::clicked, section, [section, handler] {
-        ErrorHandler::guard([section, handler] { (section->*handler)(); });
-    });
-}
-
-QPushButton* button(QGroupBox* box, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* made = new QPushButton(text, box);
-    made->setObjectName(QLatin1String(name));
-    made->setGeometry(geometry);
-    return made;
-}
 
 } // namespace
 
