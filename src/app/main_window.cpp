@@ -379,6 +379,15 @@ void TForm1::hideIntoTray()
     hide();
 }
 
+void TForm1::bringToFront()
+{
+    m_tray->leftClick();
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
+}
+
 void TForm1::HideInTrayClick()
 {
     m_tray->resetPicture();

@@ -76,6 +76,9 @@ public:
     bool settingsChanged() const;
     SettingsSection* settingsSection() const;
     TrayIcon* trayIcon() const { return m_tray; }
+    // A later start of the program asked for this one: out of the tray and
+    // to the front, or the modal window it is busy with.
+    void bringToFront();
     void prepareSecondary(SkinnedDialog& window) override;
 
     // The current main font, shared by every secondary window.
@@ -140,6 +143,8 @@ signals:
     // Closing the window ends the program; so does a wrong password of the
     // diary or the bank, at once and without saving.
     void programEnded();
+    // A new copy is about to start in this one's place (after a restore).
+    void restarting();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

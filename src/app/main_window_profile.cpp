@@ -79,6 +79,7 @@ void TForm1::buildBackupControls()
     m_backup->restartProgram = [this] {
         // The new run reads the restored settings and profile; this one
         // writes nothing more.
+        emit restarting();
         Shell::open(SystemInfo::executablePath());
         endAtOnce();
     };

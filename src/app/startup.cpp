@@ -6,12 +6,14 @@
 #include "modal_windows.h"
 #include "registry_store.h"
 #include "settings.h"
+#include "single_instance.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPointer>
 #include <QStyleFactory>
 #include <QTextStream>
 #include <QTimer>
@@ -93,6 +95,19 @@ void prepareSettings(RegistryStore& registry)
 int run(QApplication& application)
 {
     prepareApplication(application);
+    SingleInstance instance;
+    if (instance.claim() == SingleInstance::Claim::HandedOver)
+        return 0;
+    QPointer<TForm1> mainWindow;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &instance, [&mainWindow] {
+        if (mainWindow) {
+            mainWindow->bringToFront();
+        } else if (QWidget* modal = QApplication::activeModalWidget()) {
+            // Still at the first-run window.
+            modal->raise();
+            modal->activateWindow();
+        }
+    });
     // Reading the system's fonts is the largest single part of bringing the
     // window up; the font database is thread-safe, so it is filled on a
     // second thread while the settings are read and the first controls made.
@@ -101,6 +116,8 @@ int run(QApplication& application)
     prepareSettings(registry);
 
     TForm1 window(registry);
+    mainWindow = &window;
+    QObject::connect(&window, &TForm1::restarting, &instance, &SingleInstance::release);
     fonts.join();
     if (!window.startedUp())
         return 1;

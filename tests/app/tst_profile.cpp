@@ -299,8 +299,14 @@ private slots:
         fixture.seams.files.answers.enqueue(archive);
         fixture.seams.boxes.answers.enqueue(MessageBoxes::Button::Yes);
         QSignalSpy ended(&window, &TForm1::programEnded);
+        // This run lets go of its one-copy name before the new copy starts,
+        // or the new copy would hand over to it and end.
+        int openedWhenReleased = -1;
+        connect(&window, &TForm1::restarting, this,
+                [&] { openedWhenReleased = int(fixture.seams.shell.opened.size()); });
         window.backupControls()->Button27Click();
 
+        QCOMPARE(openedWhenReleased, 0);
         QCOMPARE(fixture.seams.boxes.titles(), (QStringList{"Восстановление профиля", "Успех"}));
         const MessageBoxes::Request question = fixture.seams.boxes.shown[0];
         QCOMPARE(question.icon, MessageBoxes::Icon::Warning);

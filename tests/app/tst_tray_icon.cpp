@@ -78,6 +78,22 @@ private slots:
         QVERIFY(window.trayIcon()->picture().cacheKey() != kettle.cacheKey());
     }
 
+    void aLaterStartBringsTheWindowOutOfTheTray()
+    {
+        WindowFixture fixture(
+            [](RegistryStore& registry) { registry.writeBool(kConfig, "HideInTray", false); });
+        TForm1& window = *fixture.window;
+        window.Timer1Timer();
+        window.findChild<QAction*>("HideInTrayAction")->trigger();
+        QVERIFY(!window.isVisible());
+        window.bringToFront();
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.isMinimized());
+        // A second request while it is already on screen changes nothing.
+        window.bringToFront();
+        QVERIFY(window.isVisible());
+    }
+
     void withoutANotificationAreaTheWindowMinimisesInstead()
     {
         TrayIcon::setAvailableForTests(false);
