@@ -137,6 +137,9 @@ bool SettingsSection::save()
         if (!ok)
             m_host.setStatusMessage(kWriteFailed);
     };
+    // The settings reach the file in one piece: a save cut short leaves the
+    // old settings or the new ones, never some of each.
+    RegistryStore::Batch batch(registry);
 
     record.autorun = CheckBox1->isChecked();
     if (record.autorun) {
@@ -180,6 +183,7 @@ bool SettingsSection::save()
     record.smtpServer = Edit9->text();
     registry.writeString(mail, QStringLiteral("SmtpServer"), record.smtpServer);
     registry.writeString(config, QStringLiteral("Skin"), record.skin);
+    written(batch.commit());
 
     storeMailPassword();
     if (setUpSlides)
