@@ -3,8 +3,10 @@
 // the settings file and the autostart entry must then hold the whole old
 // settings or the whole new ones, and start-up must read them as they are.
 #include "crash_child.h"
+#include "main_window.h"
 #include "profile_database.h"
 #include "registry_store.h"
+#include "scripted_seams.h"
 #include "section_host.h"
 #include "settings.h"
 #include "settings_section.h"
@@ -161,6 +163,15 @@ void killWrites(const QString& mode)
     }
     qInfo("%s: whole run %lld ms; after %d kills: %d old, %d new", qPrintable(mode), whole.milliseconds,
           kills, olds, news);
+    if (mode != QLatin1String("first-run")) {
+        // And the program itself starts on what the last kill left.
+        TestSeams seams;
+        RegistryStore registry(RegistryStore::defaultPath());
+        QVERIFY(!registry.load().damaged);
+        TForm1 window(registry);
+        QVERIFY(window.startedUp());
+        QCOMPARE(seams.boxes.texts(), QStringList());
+    }
     putBack(after);
 }
 
