@@ -19,9 +19,9 @@
 
 namespace {
 
-constexpr int kEntries = 40000;
+constexpr int kEntries = 15000;
 constexpr int kContacts = 1500;
-constexpr int kCards = 6000;
+constexpr int kCards = 3000;
 const QString kNewEntry = QStringLiteral("Новая тема письма");
 
 QStringList oldEntries()
