@@ -157,8 +157,7 @@ void TForm1::runStageOfSettings()
     Settings::load(m_registry, m_settings);
     setWindowTitle(QStringLiteral("Quillarbor ") + Settings::kVersion + QStringLiteral(" - ") +
                    m_settings.userName);
-    if (m_settings.autorun)
-        Settings::writeAutorun(m_registry, SystemInfo::executablePath());
+    Settings::syncAutorunAtStart(m_registry, m_settings.autorun, SystemInfo::executablePath());
 
     m_settings.documentsFolder = SystemInfo::documentsFolder(m_registry);
     if (!m_database.open(m_settings.documentsFolder, m_settings.programFolder)) {

@@ -133,10 +133,9 @@ bool SettingsSection::save()
     RegistryStore& registry = m_host.registry();
     Settings::Record& record = m_host.settings();
     const QString config = Settings::fullKey("Config");
-    const auto written = [this](bool ok) {
-        if (!ok)
-            m_host.setStatusMessage(kWriteFailed);
-    };
+    // The settings reach the file in one piece, when the batch ends: a save
+    // cut short leaves the old settings or the new ones, never some of each.
+    RegistryStore::Batch batch(registry);
 
     record.autorun = CheckBox1->isChecked();
     if (record.autorun) {
@@ -148,31 +147,27 @@ bool SettingsSection::save()
             return false;
         m_host.setStatusMessage(QStringLiteral("Программа успешно убрана из автозапуска!"));
     }
-    written(registry.writeBool(config, QStringLiteral("Autorun"), record.autorun));
+    registry.writeBool(config, QStringLiteral("Autorun"), record.autorun);
 
     record.hideInTray = CheckBox2->isChecked();
     m_host.setStatusMessage(QStringLiteral("Настройка режима запуска выполнена!"));
-    written(registry.writeBool(config, QStringLiteral("HideInTray"), record.hideInTray));
+    registry.writeBool(config, QStringLiteral("HideInTray"), record.hideInTray);
 
     record.backupPath = Edit20->text();
-    written(registry.writeString(config, QStringLiteral("BackupPath"), record.backupPath));
+    registry.writeString(config, QStringLiteral("BackupPath"), record.backupPath);
 
     record.autoLoadNewPlugins = CheckBox3->isChecked();
-    written(registry.writeBool(Settings::fullKey("Updates"), QStringLiteral("AutoLoadNewPlug-ins"),
-                               record.autoLoadNewPlugins));
+    registry.writeBool(Settings::fullKey("Updates"), QStringLiteral("AutoLoadNewPlug-ins"),
+                       record.autoLoadNewPlugins);
 
     if (readSlidePage)
         readSlidePage(record);
     const QString slides = Settings::fullKey("Slides");
-    bool slidesWritten = registry.writeInteger(slides, QStringLiteral("Type"), record.slideType);
-    slidesWritten =
-        registry.writeString(slides, QStringLiteral("Directory"), record.slideDirectory) && slidesWritten;
-    slidesWritten =
-        registry.writeInteger(slides, QStringLiteral("Interval"), record.slideInterval) && slidesWritten;
-    slidesWritten = registry.writeInteger(slides, QStringLiteral("IntervalType"), record.slideIntervalType) &&
-                    slidesWritten;
-    slidesWritten = registry.writeBool(slides, QStringLiteral("Random"), record.slideRandom) && slidesWritten;
-    written(slidesWritten);
+    registry.writeInteger(slides, QStringLiteral("Type"), record.slideType);
+    registry.writeString(slides, QStringLiteral("Directory"), record.slideDirectory);
+    registry.writeInteger(slides, QStringLiteral("Interval"), record.slideInterval);
+    registry.writeInteger(slides, QStringLiteral("IntervalType"), record.slideIntervalType);
+    registry.writeBool(slides, QStringLiteral("Random"), record.slideRandom);
 
     const QString mail = Settings::fullKey("Mail");
     record.myBoxes = Edit10->text();
@@ -180,6 +175,11 @@ bool SettingsSection::save()
     record.smtpServer = Edit9->text();
     registry.writeString(mail, QStringLiteral("SmtpServer"), record.smtpServer);
     registry.writeString(config, QStringLiteral("Skin"), record.skin);
+    // Any value that did not reach the file fails the whole save.
+    if (!batch.commit()) {
+        m_host.setStatusMessage(kWriteFailed);
+        return false;
+    }
 
     storeMailPassword();
     if (setUpSlides)

@@ -1,5 +1,6 @@
 #include "link_categories.h"
 
+#include "folder_tree.h"
 #include "history_file.h"
 
 #include <QDir>
@@ -43,16 +44,25 @@ bool LinkCategories::seed(const QString& userFolder, const QString& shippedFolde
 {
     if (QFileInfo(userFolder).isDir())
         return true;
-    if (!makePrivateFolder(QFileInfo(userFolder).absolutePath()) || !makePrivateFolder(userFolder))
+    // The copies are made in a folder beside and put in place with one
+    // rename: a start cut short while copying leaves no half-filled folder
+    // that the next start would take as seeded.
+    const QString staging = userFolder + QStringLiteral(".seeding");
+    if (!makePrivateFolder(QFileInfo(userFolder).absolutePath()) || !FolderTree::remove(staging) ||
+        !makePrivateFolder(staging))
         return false;
     const QDir shipped(shippedFolder);
     bool copied = true;
     for (const QString& file :
          shipped.entryList({QLatin1Char('*') + kExtension}, QDir::Files | QDir::Hidden)) {
-        const QString target = userFolder + QLatin1Char('/') + file;
+        const QString target = staging + QLatin1Char('/') + file;
         // Copies of read-only shipped files must stay writable for the user.
         copied = QFile::copy(shipped.filePath(file), target) && copied;
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    if (!QDir().rename(staging, userFolder)) {
+        FolderTree::remove(staging);
+        return false;
     }
     return copied;
 }

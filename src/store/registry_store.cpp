@@ -45,6 +45,28 @@ bool sameName(const QString& a, const QString& b)
 
 RegistryStore::RegistryStore(QString filePath) : m_filePath(std::move(filePath)) {}
 
+RegistryStore::Batch::Batch(RegistryStore& store) : m_store(store)
+{
+    std::lock_guard lock(m_store.m_mutex);
+    ++m_store.m_batches;
+}
+
+RegistryStore::Batch::~Batch()
+{
+    commit();
+}
+
+bool RegistryStore::Batch::commit()
+{
+    std::lock_guard lock(m_store.m_mutex);
+    if (!m_open)
+        return !m_store.m_unsaved;
+    m_open = false;
+    if (--m_store.m_batches > 0 || !m_store.m_unsaved)
+        return true;
+    return m_store.saveLocked();
+}
+
 QString RegistryStore::defaultPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -281,6 +303,9 @@ QString RegistryStore::lastError() const
 bool RegistryStore::saveLocked()
 {
     m_unsaved = true;
+    // The open batch saves everything at its end.
+    if (m_batches > 0)
+        return true;
     QJsonArray keys;
     for (const Key& key : std::as_const(m_keys)) {
         QJsonArray values;

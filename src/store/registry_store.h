@@ -23,6 +23,24 @@ public:
     explicit RegistryStore(QString filePath);
     Q_DISABLE_COPY_MOVE(RegistryStore)
 
+    // Writes made while a batch is open change only what is held here; the
+    // batch saves them together when it ends, in one atomic replacement of
+    // the file, so a crash leaves every one of them in the file or none.
+    // Batches may nest: the outermost one saves.
+    class Batch
+    {
+    public:
+        explicit Batch(RegistryStore& store);
+        ~Batch();
+        Q_DISABLE_COPY_MOVE(Batch)
+        // Ends the batch now; false when the save failed (see lastError).
+        bool commit();
+
+    private:
+        RegistryStore& m_store;
+        bool m_open = true;
+    };
+
     // $XDG_CONFIG_HOME/Quillarbor/registry.json
     static QString defaultPath();
 
@@ -81,5 +99,6 @@ private:
     QString m_lastError;
     // What is held here differs from the file: the last save failed.
     bool m_unsaved = false;
+    int m_batches = 0;
     mutable std::recursive_mutex m_mutex;
 };

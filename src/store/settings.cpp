@@ -196,16 +196,21 @@ void Record::set(const Definition& definition, const QVariant& value)
 
 bool writeFirstRunDefaults(RegistryStore& store)
 {
+    // One save for all: the first value makes the key "install", and a first
+    // run cut short must not leave it without the rest.
+    RegistryStore::Batch batch(store);
     bool ok = true;
     for (const Definition& definition : definitions())
         ok = writeValue(store, definition, definition.firstRunDefault) && ok;
-    return ok;
+    return batch.commit() && ok;
 }
 
 bool upgradeNeedsFirstRun(RegistryStore& store, const QString& storedVersion)
 {
     if (storedVersion != kPreviousVersion)
         return true;
+    // The new version number only together with the new default.
+    RegistryStore::Batch batch(store);
     store.writeString(fullKey("install"), QStringLiteral("version"), kVersion);
     store.writeString(fullKey("Config"), QStringLiteral("BackupPath"), kDefaultBackupPath);
     return false;
@@ -214,6 +219,8 @@ bool upgradeNeedsFirstRun(RegistryStore& store, const QString& storedVersion)
 LoadResult load(RegistryStore& store, Record& record)
 {
     LoadResult result;
+    // Defaults put back are saved in one piece.
+    RegistryStore::Batch batch(store);
     for (const Definition& definition : loadOrder()) {
         const QString key = fullKey(definition.key);
         const QString name = QLatin1String(definition.name);
@@ -293,6 +300,17 @@ bool writeAutorun(RegistryStore& store, const QString& executablePath)
         return false;
     entry.write(bytes);
     return entry.commit();
+}
+
+bool syncAutorunAtStart(RegistryStore& store, bool autorun, const QString& executablePath)
+{
+    if (autorun)
+        return writeAutorun(store, executablePath);
+    // The entry and the store value are two files: a save cut short between
+    // them may have left the entry without its value.
+    if (!store.valueExists(kRunKey, autorunValueName()) && QFile::exists(autostartEntryPath()))
+        return QFile::remove(autostartEntryPath());
+    return true;
 }
 
 bool removeAutorun(RegistryStore& store)

@@ -94,6 +94,10 @@ LoadResult load(RegistryStore& store, Record& record);
 // The autorun entry: the store value under the Run key and its desktop mirror.
 bool writeAutorun(RegistryStore& store, const QString& executablePath);
 bool removeAutorun(RegistryStore& store);
+// At every start: with autorun on, the value and its entry are written (the
+// program may have moved); with it off, an entry whose value is not there is
+// removed, so that the desktop never starts a program that is set not to.
+bool syncAutorunAtStart(RegistryStore& store, bool autorun, const QString& executablePath);
 QString autostartEntryPath();
 
 } // namespace Settings

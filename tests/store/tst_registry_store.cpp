@@ -118,6 +118,52 @@ private slots:
         QVERIFY(!unwritable.writeString(QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")));
     }
 
+    void aBatchReachesTheFileInOnePiece()
+    {
+        const auto fileValues = [this] {
+            RegistryStore reader(m_home->registryFile());
+            reader.load();
+            return reader.valueNames(QStringLiteral("K"));
+        };
+        RegistryStore store(RegistryStore::defaultPath());
+        store.load();
+        QVERIFY(store.writeInteger(QStringLiteral("K"), QStringLiteral("a"), 1));
+        {
+            RegistryStore::Batch outer(store);
+            QVERIFY(store.writeInteger(QStringLiteral("K"), QStringLiteral("b"), 2));
+            {
+                RegistryStore::Batch inner(store);
+                QVERIFY(store.writeInteger(QStringLiteral("K"), QStringLiteral("c"), 3));
+                QVERIFY(inner.commit());
+            }
+            // Read at once from memory, on disk only when the outermost batch ends.
+            QCOMPARE(store.readInteger(QStringLiteral("K"), QStringLiteral("c")), 3);
+            QCOMPARE(fileValues(), QStringList{QStringLiteral("a")});
+        }
+        QCOMPARE(fileValues(), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+
+        // A batch that changed nothing leaves the file alone; one whose save fails says so.
+        const auto inode = [this] {
+            struct stat status
+            {
+            };
+            return ::stat(QFile::encodeName(m_home->registryFile()).constData(), &status) == 0 ? status.st_ino
+                                                                                               : ino_t(0);
+        };
+        const ino_t written = inode();
+        {
+            RegistryStore::Batch idle(store);
+            QVERIFY(store.writeInteger(QStringLiteral("K"), QStringLiteral("a"), 1));
+            QVERIFY(idle.commit());
+        }
+        QCOMPARE(inode(), written);
+        RegistryStore unwritable(QStringLiteral("/proc/quillarbor-test/registry.json"));
+        RegistryStore::Batch failing(unwritable);
+        QVERIFY(unwritable.writeString(QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")));
+        QVERIFY(!failing.commit());
+        QVERIFY(!unwritable.lastError().isEmpty());
+    }
+
     void deletingKeysAndValues()
     {
         RegistryStore store(RegistryStore::defaultPath());

@@ -1,6 +1,7 @@
 // A child process locks the diary or changes the bank's master password and
 // is killed with SIGKILL at a random moment; the profile must then hold the
 // whole old state or the whole new one, never a mix.
+#include "crash_child.h"
 #include "diary_store.h"
 #include "password_bank.h"
 #include "profile_database.h"
@@ -21,7 +22,8 @@ namespace {
 
 constexpr int kPages = 10000;
 constexpr int kAccounts = 1000;
-constexpr int kKills = 20;
+// QUILLARBOR_CRASH_KILLS may set another count.
+const int kKills = CrashChild::kills(20);
 const QString kOld = QStringLiteral("старый пароль");
 const QString kNew = QStringLiteral("новый пароль");
 
