@@ -32,6 +32,8 @@ package=$(ls "$build"/quillarbor_*_*.deb)
 dpkg-deb --info "$package" | sed -n '/Package:/,$p'
 
 root=$(mktemp -d /var/tmp/quillarbor-root.XXXXXX)
+# The root folder of the new system: every user there must get through it.
+chmod 0755 "$root"
 mounted=
 cleanup() {
     status=$?
@@ -91,7 +93,8 @@ answered=
 main=
 for _ in $(seq 600); do
     if [ -z "$answered" ] && box=$(window_shown '^Информация$'); then
-        in_root sh -c "DISPLAY=:7 xdotool windowfocus $box sleep 0.3 key Return" && answered=yes
+        in_root sh -c "DISPLAY=:7 xdotool windowfocus $box sleep 0.3 key Return" && answered=yes &&
+            step "the first-run message box showed and was answered"
     fi
     if main=$(window_shown '^Quillarbor 3\.2 - anna$'); then
         break

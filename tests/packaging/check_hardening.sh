@@ -31,12 +31,13 @@ check_file() {
     return 0
 }
 
-check_file "$1" executable
+executable=$1
 shift
+check_file "$executable" executable
 for library in "$@"; do
     check_file "$library" library
 done
 # Fortified calls show up as the checking variants of the C library.
-readelf -sW --dyn-syms "$1" | grep -q "__[a-z0-9_]*_chk@" || fail "$1 calls no fortified function"
+readelf -sW --dyn-syms "$executable" | grep -q "__[a-z0-9_]*_chk@" || fail "$executable calls no fortified function"
 [ "$failures" -eq 0 ] || exit 1
 echo "PIE, full RELRO, BIND_NOW and a non-executable stack in every file"
