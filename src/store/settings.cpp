@@ -274,7 +274,9 @@ bool writeAutorun(RegistryStore& store, const QString& executablePath)
     const QString entryPath = autostartEntryPath();
     QDir().mkpath(QFileInfo(entryPath).absolutePath());
     // Exec= quoting: inside double quotes \ " ` $ are escaped with a backslash, and
-    // the desktop file's own string escaping doubles every backslash once more.
+    // the desktop file's own string escaping doubles every backslash once more;
+    // a line break or tab in the path is written as that escaping's \n or \t so
+    // the entry stays one line per key.
     QString quoted;
     for (const QChar c : executablePath) {
         if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$'))
@@ -283,6 +285,12 @@ bool writeAutorun(RegistryStore& store, const QString& executablePath)
             quoted += QLatin1String("\\\\\\\\");
         else if (c == QLatin1Char('%'))
             quoted += QLatin1String("%%");
+        else if (c == QLatin1Char('\n'))
+            quoted += QLatin1String("\\n");
+        else if (c == QLatin1Char('\t'))
+            quoted += QLatin1String("\\t");
+        else if (c == QLatin1Char('\r'))
+            quoted += QLatin1String("\\r");
         else
             quoted += c;
     }

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
 #include <memory>
 #include <sys/stat.h>
@@ -189,6 +190,19 @@ private slots:
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(entry.readAll()), text);
         entry.close();
+
+        // A folder name may hold anything but a slash: quotes, a dollar, a
+        // backslash, a percent sign, even a line break. The Exec line escapes them
+        // as the desktop-entry rules ask and the entry stays one line per key.
+        const QString odd = QStringLiteral("/opt/a\"b$c\\d%e\nf\tg/quillarbor");
+        QVERIFY(Settings::writeAutorun(store, odd));
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QStringList lines =
+            QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        entry.close();
+        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^Exec="))),
+                 QStringList{QStringLiteral("Exec=\"/opt/a\\\\\"b\\\\$c\\\\\\\\d%%e\\nf\\tg/quillarbor\"")});
+        QCOMPARE(lines.size(), text.count(QLatin1Char('\n')));
 
         QVERIFY(Settings::removeAutorun(store));
         QVERIFY(!store.valueExists(Settings::kRunKey, "Quillarbor 3.2"));

@@ -28,6 +28,8 @@ import landscapes  # noqa: E402
 ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
 RES = os.path.join(ROOT, "resources")
 ICONS = os.path.join(RES, "icons")
+HICOLOR = os.path.join(ROOT, "share", "icons", "hicolor")
+HICOLOR_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
 
 # ---------------------------------------------------------------------------
@@ -109,11 +111,15 @@ def main():
     sheet = []
 
     # application icon
-    app = {s: emblem.render_app_icon(s) for s in (16, 32, 48, 64, 128, 256)}
+    app = {s: emblem.render_app_icon(s) for s in HICOLOR_SIZES}
     # The window's icon set: small files decode quickly at start-up.
     for size in (16, 32, 48, 64, 128):
         save_png(app[size], os.path.join(ICONS, "app_%d.png" % size))
     write_ico(os.path.join(ICONS, "app.ico"), [app[s] for s in (16, 32, 48, 256)])
+    # The desktop's menu and launcher take the icon from the hicolor theme,
+    # drawn afresh for every size it asks for rather than scaled.
+    for size in HICOLOR_SIZES:
+        save_png(app[size], os.path.join(HICOLOR, "%dx%d" % (size, size), "apps", "quillarbor.png"))
     sheet.append([("app_32", app[32]), ("app_48", app[48]), ("app_16", app[16])])
 
     # splash / about picture
