@@ -4,6 +4,8 @@
 
 #include "vcard.h"
 
+#include <cstdio>
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     FuzzSupport::initialise(argc, argv);
@@ -21,9 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (contacts.isEmpty())
         return 0;
     for (const VCard::Version version : {VCard::Version::V3, VCard::Version::V4}) {
-        const VCard::ReadResult again = VCard::read(VCard::write(contacts, version));
-        if (again.cards.size() != contacts.size())
+        const QByteArray exported = VCard::write(contacts, version);
+        const VCard::ReadResult again = VCard::read(exported);
+        if (again.cards.size() != contacts.size()) {
+            for (const VCard::Failure& failure : again.failures)
+                std::fprintf(stderr, "card %d, line %d: %s\n", failure.number, failure.line,
+                             qPrintable(failure.reason));
+            std::fprintf(stderr, "%s\n", exported.constData());
             FuzzSupport::fail("an exported file does not read back whole");
+        }
     }
     return 0;
 }
