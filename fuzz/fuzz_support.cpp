@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +24,11 @@ QByteArray bytes(const uint8_t* data, size_t size)
 
 QString scratchFolder()
 {
-    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/quill-fuzz-XXXXXX"));
+    // In memory where the system has such a folder: the category files are
+    // written through QSaveFile, which syncs each file to the disk.
+    static QTemporaryDir folder(
+        (QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath()) +
+        QStringLiteral("/quill-fuzz-XXXXXX"));
     if (!folder.isValid())
         fail("no scratch folder");
     return folder.path();
