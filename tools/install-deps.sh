@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what building Quillarbor needs on Debian 12; with --tests also what
-# the tests and the screenshots need. Runs as root or through sudo.
+# the tests, the screenshots and the fuzz targets need (clang, and libFuzzer's
+# runtime, which Debian ships apart from clang). Runs as root or through sudo.
 set -e
 SUDO=
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
@@ -12,7 +13,7 @@ libzip-dev libsqlite3-dev
 fonts-dejavu-core fonts-urw-base35"
 if [ "$1" = "--tests" ]; then
     packages="$packages xvfb xauth imagemagick trayer xdotool x11-utils python3-aiosmtpd python3-olefile python3-vobject openssl
-desktop-file-utils appstream debootstrap"
+desktop-file-utils appstream debootstrap clang libclang-rt-14-dev"
 fi
 
 missing=

@@ -266,7 +266,10 @@ QStringList splitEscaped(const QString& text, QChar separator)
 }
 
 // Line breaks and TABs become blanks: the editor's boxes and the contact
-// lines hold one line, and a TAB would split a name in the lists.
+// lines hold one line, and a TAB would split a name in the lists. Other
+// control characters (a NUL written "=00" in quoted-printable) are dropped:
+// no box can show them, and an export would carry them into a file that no
+// reader takes.
 QString oneLine(const QString& text)
 {
     QString flat;
@@ -275,8 +278,10 @@ QString oneLine(const QString& text)
         const QChar c = text[i];
         if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
             continue;
-        flat +=
-            c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ? QLatin1Char(' ') : c;
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
+            flat += QLatin1Char(' ');
+        else if (c.category() != QChar::Other_Control)
+            flat += c;
     }
     return flat.trimmed();
 }

@@ -12,6 +12,7 @@
 
 #include "compound_document.h"
 
+#include <QtEndian>
 #include <memory>
 #include <mutex>
 
@@ -57,6 +58,33 @@ QString gerrorText(GError* failure)
     if (failure)
         g_error_free(failure);
     return text;
+}
+
+// The root entry of the directory may not have siblings: it is the only
+// entry at the top. libgsf follows such links all the same and builds
+// entries for them that it hangs nowhere and never frees, so a document
+// that has them is refused before libgsf sees it.
+bool rootHasSiblings(const QByteArray& bytes)
+{
+    constexpr qsizetype kHeaderSize = 512;
+    constexpr qsizetype kEntrySize = 128;
+    constexpr quint32 kLastEntry = 0xFFFFFFF9; // the higher numbers mark "none"
+    if (bytes.size() < kHeaderSize)
+        return false;
+    const auto* raw = reinterpret_cast<const uchar*>(bytes.constData());
+    const quint16 shift = qFromLittleEndian<quint16>(raw + 30);
+    const quint32 firstSector = qFromLittleEndian<quint32>(raw + 48);
+    if (shift < 6 || shift > 30 || firstSector > kLastEntry)
+        return false; // libgsf refuses these itself
+    const qint64 root = qMax<qint64>(kHeaderSize, qint64(1) << shift) + (qint64(firstSector) << shift);
+    if (root + kEntrySize > bytes.size())
+        return false;
+    for (const int link : {68, 72}) { // the left and the right sibling
+        const quint32 entry = qFromLittleEndian<quint32>(raw + root + link);
+        if (entry != 0 && entry <= kLastEntry)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -128,6 +156,10 @@ std::optional<Document> read(const QByteArray& bytes, QString* error)
     initialiseOnce();
     if (bytes.isEmpty()) {
         setError(error, QStringLiteral("нет данных"));
+        return std::nullopt;
+    }
+    if (rootHasSiblings(bytes)) {
+        setError(error, QStringLiteral("не составной документ"));
         return std::nullopt;
     }
     Owned<GsfInput> input(gsf_input_memory_new(reinterpret_cast<const guint8*>(bytes.constData()),

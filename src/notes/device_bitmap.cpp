@@ -55,8 +55,10 @@ struct Channel
     {
         if (!bits)
             return 0;
-        const quint32 raw = (pixel & mask) >> shift;
-        const quint32 top = (1u << bits) - 1;
+        // A mask may be all 32 bits wide: no shift by the full width, no
+        // product that wraps.
+        const quint64 raw = (pixel & mask) >> shift;
+        const quint64 top = (quint64(1) << bits) - 1;
         return int((raw * 255 + top / 2) / top);
     }
 };

@@ -285,29 +285,12 @@ bool extractEntry(zip_t* archive, zip_int64_t index, const QString& target, qint
     return ok;
 }
 
-struct Manifest
-{
-    QString version;
-    QDateTime created;
-    QList<QPair<QString, qint64>> files;
-};
+} // namespace
 
-std::optional<Manifest> readManifest(zip_t* archive, QString* error)
+std::optional<Manifest> parseManifest(const QByteArray& bytes, QString* error)
 {
-    const zip_int64_t index = zip_name_locate(archive, kManifestName.toUtf8().constData(), ZIP_FL_ENC_GUESS);
-    if (index < 0) {
-        *error = QStringLiteral("в архиве нет описания содержимого (%1): это не резервная копия Quillarbor")
-                     .arg(kManifestName);
-        return std::nullopt;
-    }
-    QString why;
-    const auto bytes = readEntry(archive, index, kManifestLimit, &why);
-    if (!bytes) {
-        *error = QStringLiteral("описание содержимого не читается: %1").arg(why);
-        return std::nullopt;
-    }
     QJsonParseError parse;
-    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &parse);
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parse);
     const QJsonObject root = document.object();
     if (parse.error != QJsonParseError::NoError || !document.isObject() ||
         root.value(QStringLiteral("program")).toString() != kProgram) {
@@ -326,13 +309,34 @@ std::optional<Manifest> readManifest(zip_t* archive, QString* error)
         const QJsonObject entry = value.toObject();
         const QString name = entry.value(QStringLiteral("name")).toString();
         const double size = entry.value(QStringLiteral("size")).toDouble(-1);
-        if (!isSafeEntry(name) || size < 0) {
+        // Sizes past 2^53 are no byte counts that a double holds exactly, and
+        // past 2^63 no file size at all.
+        if (!isSafeEntry(name) || !(size >= 0 && size <= 9007199254740992.0)) {
             *error = QStringLiteral("описание содержимого называет недопустимый файл «%1»").arg(name);
             return std::nullopt;
         }
         manifest.files.append({name, qint64(size)});
     }
     return manifest;
+}
+
+namespace {
+
+std::optional<Manifest> readManifest(zip_t* archive, QString* error)
+{
+    const zip_int64_t index = zip_name_locate(archive, kManifestName.toUtf8().constData(), ZIP_FL_ENC_GUESS);
+    if (index < 0) {
+        *error = QStringLiteral("в архиве нет описания содержимого (%1): это не резервная копия Quillarbor")
+                     .arg(kManifestName);
+        return std::nullopt;
+    }
+    QString why;
+    const auto bytes = readEntry(archive, index, kManifestLimit, &why);
+    if (!bytes) {
+        *error = QStringLiteral("описание содержимого не читается: %1").arg(why);
+        return std::nullopt;
+    }
+    return parseManifest(*bytes, error);
 }
 
 bool inArchive(zip_t* archive, const QString& name, qint64 size, zip_int64_t* indexOut, QString* error)

@@ -98,4 +98,15 @@ Outcome copyDatabase(const QString& sourceFile, const QString& targetFile);
 // has the eight tables of the profile.
 bool isProfileDatabase(const QString& file, QString* error);
 
+// The archive's manifest: which program wrote it, when, and every file with its size.
+struct Manifest
+{
+    QString version;
+    QDateTime created;
+    QList<QPair<QString, qint64>> files;
+};
+// The manifest's bytes read; nullopt with the reason when they are not one of
+// ours or name a file that may not be in a backup.
+std::optional<Manifest> parseManifest(const QByteArray& bytes, QString* error);
+
 } // namespace ProfileBackup

@@ -86,34 +86,7 @@ RegistryStore::LoadReport RegistryStore::load()
     } else {
         const QByteArray bytes = file.readAll();
         file.close();
-        QJsonParseError parseError;
-        const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
-        if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
-            report.damaged = true;
-        } else {
-            for (const QJsonValue& keyValue : document.object().value(QLatin1String("keys")).toArray()) {
-                const QJsonObject keyObject = keyValue.toObject();
-                Key key{keyObject.value(QLatin1String("name")).toString(), {}};
-                if (key.name.isEmpty()) {
-                    report.damaged = true;
-                    continue;
-                }
-                for (const QJsonValue& item : keyObject.value(QLatin1String("values")).toArray()) {
-                    const QJsonObject valueObject = item.toObject();
-                    const auto type = typeFromWord(valueObject.value(QLatin1String("type")).toString());
-                    if (!type) {
-                        report.damaged = true;
-                        continue;
-                    }
-                    QVariant data =
-                        *type == Type::Integer
-                            ? QVariant(qint32(valueObject.value(QLatin1String("data")).toInteger()))
-                            : QVariant(valueObject.value(QLatin1String("data")).toString());
-                    key.values.append({valueObject.value(QLatin1String("name")).toString(), *type, data});
-                }
-                m_keys.append(key);
-            }
-        }
+        report = loadFrom(bytes);
     }
     if (report.damaged) {
         // Keep what could not be read: the user may want it back.
@@ -123,6 +96,43 @@ RegistryStore::LoadReport RegistryStore::load()
         if (QFile::rename(m_filePath, aside))
             report.keptAs = aside;
     }
+    return report;
+}
+
+RegistryStore::LoadReport RegistryStore::loadFrom(const QByteArray& bytes)
+{
+    std::lock_guard lock(m_mutex);
+    m_keys.clear();
+    LoadReport report;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
+        report.damaged = true;
+        return report;
+    }
+    for (const QJsonValue& keyValue : document.object().value(QLatin1String("keys")).toArray()) {
+        const QJsonObject keyObject = keyValue.toObject();
+        Key key{keyObject.value(QLatin1String("name")).toString(), {}};
+        if (key.name.isEmpty()) {
+            report.damaged = true;
+            continue;
+        }
+        for (const QJsonValue& item : keyObject.value(QLatin1String("values")).toArray()) {
+            const QJsonObject valueObject = item.toObject();
+            const auto type = typeFromWord(valueObject.value(QLatin1String("type")).toString());
+            if (!type) {
+                report.damaged = true;
+                continue;
+            }
+            QVariant data = *type == Type::Integer
+                                ? QVariant(qint32(valueObject.value(QLatin1String("data")).toInteger()))
+                                : QVariant(valueObject.value(QLatin1String("data")).toString());
+            key.values.append({valueObject.value(QLatin1String("name")).toString(), *type, data});
+        }
+        m_keys.append(key);
+    }
+    if (report.damaged)
+        m_keys.clear();
     return report;
 }
 

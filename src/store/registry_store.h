@@ -45,6 +45,8 @@ public:
     static QString defaultPath();
 
     LoadReport load();
+    // The keys of a file's bytes; the file itself is left alone (keptAs stays empty).
+    LoadReport loadFrom(const QByteArray& bytes);
     QString filePath() const { return m_filePath; }
 
     bool keyExists(const QString& key) const;

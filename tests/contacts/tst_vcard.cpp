@@ -184,6 +184,31 @@ private slots:
         QCOMPARE(olga.birthday, QDate(1980, 1, 1).startOfDay());
     }
 
+    void controlCharactersInValuesAreDroppedSoTheExportReadsBack()
+    {
+        // Quoted-printable can spell any byte, a NUL or a bell among them.
+        const QByteArray file = "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+                                "N;ENCODING=QUOTED-PRINTABLE:Iva=00nov;Pe=07tr;;;\r\n"
+                                "TEL;CELL;ENCODING=QUOTED-PRINTABLE:+7=1B900\r\nEMAIL:a\x7f@example.org\r\n"
+                                "NOTE;ENCODING=QUOTED-PRINTABLE:one=0Dtwo=C2=85three\r\n"
+                                "END:VCARD\r\n";
+        const VCard::ReadResult read = VCard::read(file);
+        QVERIFY2(read.error.isEmpty(), qPrintable(read.error));
+        QCOMPARE(read.cards.size(), 1);
+        const Contact& contact = read.cards[0].contact;
+        QCOMPARE(contact.surname, QStringLiteral("Ivanov"));
+        QCOMPARE(contact.name, QStringLiteral("Petr"));
+        QCOMPARE(contact.phone1, QStringLiteral("+7900"));
+        QCOMPARE(contact.mail, QStringLiteral("a@example.org"));
+        QCOMPARE(contact.comment, QStringLiteral("one twothree"));
+        for (const VCard::Version version : {VCard::Version::V3, VCard::Version::V4}) {
+            const VCard::ReadResult again = VCard::read(VCard::write({contact}, version));
+            QVERIFY2(again.error.isEmpty(), qPrintable(again.error));
+            QCOMPARE(again.cards.size(), 1);
+            QCOMPARE(again.cards[0].contact.surname, contact.surname);
+        }
+    }
+
     void readsMailProgramAndWebShapes()
     {
         const QByteArray file =

@@ -271,6 +271,37 @@ private slots:
         }
     }
 
+    void damagedHeadersFoundByFuzzingAreHandled()
+    {
+        // A colour mask as wide as the pixel: read, full white stays white.
+        QByteArray wideMask = otherBitmap(testPicture(3, 2), 32, false, true);
+        wideMask.replace(54, 12, QByteArray("\xff\xff\xff\xff\x00\x00\x00\x00\x00\x00\x00\x00", 12));
+        wideMask.replace(66, 4, QByteArray("\xff\xff\xff\xff", 4));
+        wideMask.replace(70, 4, QByteArray("\x00\x00\x00\x80", 4));
+        const std::optional<QImage> wide = DeviceBitmap::read(wideMask);
+        QVERIFY(wide);
+        QCOMPARE(wide->size(), QSize(3, 2));
+        // Rows are stored bottom-up: the first two pixels are the lower row's.
+        QCOMPARE(qRed(wide->pixel(0, 1)), 255);
+        QCOMPARE(qRed(wide->pixel(1, 1)), 128);
+        QCOMPARE(qGreen(wide->pixel(0, 1)), 0);
+
+        // A root entry with siblings is against the format (and libgsf would
+        // keep what it built for them for ever): refused, the clean one read.
+        const QByteArray clean = documentWith({{QByteArrayLiteral("\001Ole10Native"), QByteArray(600, 'n')},
+                                               {QByteArrayLiteral("\001Ole"), QByteArray(20, 'o')}});
+        QVERIFY(CompoundDocument::read(clean));
+        const qsizetype root = (qsizetype(le32(clean, 48)) + 1) * 512;
+        for (const int link : {68, 72}) {
+            QByteArray siblings = clean;
+            siblings.replace(root + link, 4, QByteArray("\x01\x00\x00\x00", 4));
+            QString why;
+            QVERIFY(!CompoundDocument::read(siblings, &why));
+            QVERIFY(!why.isEmpty());
+            QCOMPARE(IdeaFile::decode(ideaAround(siblings)).status, IdeaFile::Status::NotAnIdea);
+        }
+    }
+
     void savingReplacesWholeOrFailsKeepingTheOldFile()
     {
         TestHome home;

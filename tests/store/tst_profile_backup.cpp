@@ -307,8 +307,19 @@ private slots:
             QVERIFY(zip_file_add(archive, "manifest.json", source, ZIP_FL_OVERWRITE) >= 0);
         });
 
+        // A size no file has, beyond what a 64-bit count holds.
+        const QString hugeSize = copyOf("huge-size.zip");
+        const QByteArray huge =
+            R"({"program":"Quillarbor","format":1,"version":"3.2","created":"2026-03-08T14:20:05",)"
+            R"("files":[{"name":"profile/profile.mdb","size":2218446744073709551616}]})";
+        editArchive(hugeSize, [&](zip_t* archive) {
+            zip_source_t* source = zip_source_buffer(archive, huge.constData(), zip_uint64_t(huge.size()), 0);
+            QVERIFY(zip_file_add(archive, "manifest.json", source, ZIP_FL_OVERWRITE) >= 0);
+        });
+
         const QList<QPair<QString, QString>> cases{
             {noManifest, "нет описания содержимого"},
+            {hugeSize, "недопустимый файл"},
             {damaged, "повреждена"},
             {notZip, "не является архивом ZIP"},
             {climbing, "недопустимый файл"},
