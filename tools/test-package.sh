@@ -109,6 +109,17 @@ if [ -z "$main" ]; then
 fi
 step "the main window shows ($(in_root sh -c "DISPLAY=:7 xwininfo -id $main" | grep -E 'Width|Height' | tr -s ' ' | tr '\n' ' '))"
 sleep 4
+# A second start through the menu entry's command line hands over to the
+# running copy and ends with status 0; the first copy goes on.
+exec_line=$(sed -n 's/^Exec=//p' "$root"/usr/share/applications/*.desktop | head -n 1)
+in_root runuser -u anna -- sh -c "cd && DISPLAY=:7 HOME=/home/anna XDG_RUNTIME_DIR=/tmp/anna-runtime \
+    QT_QPA_PLATFORM=xcb timeout 30 $exec_line >/tmp/second.log 2>&1" ||
+    { cat "$root/tmp/second.log" >&2; echo "FAIL: a second start did not end with status 0" >&2; exit 1; }
+kill -0 "$(cat "$root/tmp/quillarbor.pid")" ||
+    { echo "FAIL: the first copy ended when a second was started" >&2; exit 1; }
+window_shown '^Quillarbor 3\.2 - anna$' >/dev/null ||
+    { echo "FAIL: the main window is gone after a second start" >&2; exit 1; }
+step "a second start ($exec_line) handed over to the first and ended"
 kill "$(cat "$root/tmp/quillarbor.pid")" "$(cat "$root/tmp/xvfb.pid")" 2>/dev/null || true
 sleep 1
 
