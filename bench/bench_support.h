@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
@@ -23,13 +24,19 @@ inline double median(QList<double> values)
     return values.isEmpty() ? 0 : values[values.size() / 2];
 }
 
-// Points HOME and the settings folder at a scratch folder.
+// Points HOME and the XDG folders at a scratch folder.
 inline void useHome(const QString& home)
 {
     QDir(home).mkpath(QStringLiteral("Documents"));
     QDir(home).mkpath(QStringLiteral(".config"));
+    QDir(home).mkpath(QStringLiteral(".local/share"));
+    QDir(home).mkpath(QStringLiteral("run"));
+    QFile::setPermissions(home + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("HOME", home.toUtf8());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/run")).toUtf8());
 }
 
 // Answers every message box at once: benchmarks have nobody to click.

@@ -1,33 +1,32 @@
-// Start-up figures: creating the main window on an empty profile (median of
-// repeated runs in one process), and the whole program from its start to its
-// window on screen, against a bare Qt Widgets window on the same machine.
-//   bench_startup            (offscreen unless DISPLAY is set)
+// Start-up figures: the whole program from its start to its main window
+// mapped on screen, against a bare Qt Widgets window, run alternately on the
+// same machine; on an empty profile and on a ten-year one. Each run prints
+// the time, the resident memory at that moment and the helper processes it
+// has started; the medians and their ratios come last.
+//   xvfb-run -a bench_startup [runs]    (offscreen unless DISPLAY is set; 11 runs by default)
 #include "bench_support.h"
-#include "main_window.h"
-#include "message_boxes.h"
-#include "registry_store.h"
-#include "settings.h"
+#include "profile_database.h"
 #include "startup.h"
-#include "system_info.h"
+#include "table_object.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QTemporaryDir>
+#include <QSqlQuery>
 #include <QTextStream>
-#include <QTimer>
-#include <algorithm>
+#include <QWidget>
 
 using BenchSupport::median;
 
 namespace {
 
-// Spawns a program that prints "shown <rss>" once its window is up.
+// What a program printed once its window was mapped.
 struct ProcessFigure
 {
+    bool shown = false;
     double milliseconds = 0;
-    QString resident;
+    double residentMb = 0;
+    int helpers = 0;
 };
 
 ProcessFigure timeProcess(const QString& program, const QStringList& arguments)
@@ -40,15 +39,22 @@ ProcessFigure timeProcess(const QString& program, const QStringList& arguments)
     clock.start();
     process.start(program, arguments);
     ProcessFigure figure;
-    while (process.waitForReadyRead(10000)) {
-        const QString line = QString::fromUtf8(process.readLine()).trimmed();
-        if (line.startsWith(QLatin1String("shown"))) {
+    while (process.waitForReadyRead(30000)) {
+        while (process.canReadLine()) {
+            // "shown <resident kB> kB <helper processes>"
+            const QList<QByteArray> words = process.readLine().simplified().split(' ');
+            if (words.value(0) != "shown")
+                continue;
+            figure.shown = true;
             figure.milliseconds = clock.nsecsElapsed() / 1e6;
-            figure.resident = line.mid(6);
-            break;
+            figure.residentMb = words.value(1).toDouble() / 1024;
+            figure.helpers = words.value(3).toInt();
         }
+        if (figure.shown)
+            break;
     }
-    process.waitForFinished(10000);
+    if (!process.waitForFinished(10000))
+        process.kill();
     return figure;
 }
 
@@ -56,9 +62,122 @@ int bareWindow(QApplication& application)
 {
     QWidget window;
     window.resize(875, 636);
+    Startup::reportShownAndQuit(window);
     window.show();
-    Startup::reportShownAndQuit(application);
     return application.exec();
+}
+
+// Ten years of an organiser kept every day: contacts, notes, a diary page and
+// a day note a day, and the reminders and tasks still to come.
+bool fillTenYears(ProfileDatabase& database)
+{
+    QSqlDatabase db = database.BigBd();
+    Transaction change(db);
+    QSqlQuery query(db);
+    query.prepare(
+        QStringLiteral("INSERT INTO \"Адресная книга\" (\"Имя\", \"Фамилия\", \"Отчество\", \"Телефон1\", "
+                       "\"E-mail\", \"Дата рождения\", \"Напоминать\", \"Категория\", \"Комментарий\") "
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (int n = 0; n < 2000; ++n) {
+        query.addBindValue(QStringLiteral("Имя %1").arg(n));
+        query.addBindValue(QStringLiteral("Фамилия %1").arg(n));
+        query.addBindValue(QStringLiteral("Отчество"));
+        query.addBindValue(QStringLiteral("+7 900 %1").arg(n, 7, 10, QLatin1Char('0')));
+        query.addBindValue(QStringLiteral("user%1@mail.ru").arg(n));
+        query.addBindValue(TableObject::dateTimeToText(QDate(1950, 1, 1).addDays(n * 11).startOfDay()));
+        // Birthday windows at start would wait for a person.
+        query.addBindValue(false);
+        query.addBindValue(n % 5);
+        query.addBindValue(QStringLiteral("коллега по работе"));
+        if (!query.exec())
+            return false;
+    }
+    const QDateTime tomorrow = QDate::currentDate().addDays(1).startOfDay();
+    query.prepare(QStringLiteral("INSERT INTO \"Напоминания\" (\"Текст\", \"Дата\") VALUES (?, ?)"));
+    for (int n = 0; n < 2000; ++n) {
+        query.addBindValue(QStringLiteral("Напоминание номер %1: позвонить").arg(n));
+        query.addBindValue(TableObject::dateTimeToText(tomorrow.addSecs(9 * 3600 + qint64(n) * 86400 / 2)));
+        if (!query.exec())
+            return false;
+    }
+    query.prepare(
+        QStringLiteral("INSERT INTO \"Задачи\" (\"Название\", \"Комментарий\", \"Дата\", \"Имя файла\", "
+                       "\"Тип\") VALUES (?, ?, ?, ?, ?)"));
+    for (int n = 0; n < 200; ++n) {
+        query.addBindValue(QStringLiteral("Задача %1").arg(n));
+        query.addBindValue(QStringLiteral("по средам"));
+        query.addBindValue(TableObject::dateTimeToText(tomorrow.addDays(n * 7)));
+        query.addBindValue(QStringLiteral("/usr/bin/true"));
+        query.addBindValue(QStringLiteral("Программа"));
+        if (!query.exec())
+            return false;
+    }
+    query.prepare(QStringLiteral("INSERT INTO \"Заметки\" (\"Название\", \"Содержание\") VALUES (?, ?)"));
+    for (int n = 0; n < 1000; ++n) {
+        query.addBindValue(QStringLiteral("Заметка %1").arg(n));
+        query.addBindValue(QStringLiteral("Купить хлеба, молока и чая; позвонить маме.\r\n").repeated(10));
+        if (!query.exec())
+            return false;
+    }
+    const QDate first = QDate::currentDate().addYears(-10);
+    for (int n = 0; n < 3650; ++n) {
+        query.addBindValue(QStringLiteral("#!") + first.addDays(n).toString(QStringLiteral("dd.MM.yyyy")));
+        query.addBindValue(QStringLiteral("Дела дня %1: рынок, почта, звонок в банк.").arg(n));
+        if (!query.exec())
+            return false;
+    }
+    query.prepare(QStringLiteral("INSERT INTO \"Дневник\" VALUES (?, ?)"));
+    for (int n = 0; n < 3650; ++n) {
+        query.addBindValue(TableObject::dateTimeToText(first.addDays(n).startOfDay()));
+        query.addBindValue(QStringLiteral("День %1. Утром шёл снег, днём светило солнце; вечером — чай.\r\n")
+                               .arg(n)
+                               .repeated(25));
+        if (!query.exec())
+            return false;
+    }
+    return change.commit();
+}
+
+struct Medians
+{
+    double program = 0;
+    double bare = 0;
+    double programMb = 0;
+    double bareMb = 0;
+    int helpers = 0;
+};
+
+Medians measure(const QString& bareProgram, int runs, QTextStream& out)
+{
+    const QString program = QStringLiteral(QUILL_PROGRAM_DIR "/quillarbor");
+    QList<double> times, bareTimes, resident, bareResident;
+    int helpers = 0;
+    for (int run = 0; run < runs; ++run) {
+        const ProcessFigure organiser = timeProcess(program, {});
+        const ProcessFigure bare = timeProcess(bareProgram, {QStringLiteral("--bare")});
+        if (!organiser.shown || !bare.shown) {
+            out << "  run " << run << ": a window was not shown" << Qt::endl;
+            continue;
+        }
+        out << "  run " << run << ": organiser " << organiser.milliseconds << " ms, " << organiser.residentMb
+            << " MB, " << organiser.helpers << " helpers; bare " << bare.milliseconds << " ms, "
+            << bare.residentMb << " MB" << Qt::endl;
+        times.append(organiser.milliseconds);
+        resident.append(organiser.residentMb);
+        bareTimes.append(bare.milliseconds);
+        bareResident.append(bare.residentMb);
+        helpers = qMax(helpers, organiser.helpers);
+    }
+    return {median(times), median(bareTimes), median(resident), median(bareResident), helpers};
+}
+
+void report(const char* profile, const Medians& figures, QTextStream& out)
+{
+    out << profile << ": organiser median " << figures.program << " ms, " << figures.programMb
+        << " MB resident, at most " << figures.helpers << " helper processes; bare Qt Widgets window "
+        << figures.bare << " ms, " << figures.bareMb << " MB" << Qt::endl;
+    out << profile << ": ratio of time " << (figures.bare > 0 ? figures.program / figures.bare : 0)
+        << ", ratio of memory " << (figures.bareMb > 0 ? figures.programMb / figures.bareMb : 0) << Qt::endl;
 }
 
 } // namespace
@@ -70,40 +189,32 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     if (application.arguments().contains(QStringLiteral("--bare")))
         return bareWindow(application);
-
-    BenchSupport::ScratchProfile profile(QStringLiteral(QUILL_PROGRAM_DIR "/"));
-    RegistryStore& registry = profile.registry();
+    const int runs = qMax(1, application.arguments().value(1).toInt());
+    const int count = application.arguments().size() > 1 ? runs : 11;
     QTextStream out(stdout);
-    QList<double> creation;
-    for (int run = 0; run < 21; ++run) {
-        QElapsedTimer clock;
-        clock.start();
-        auto* window = new TForm1(registry);
-        creation.append(clock.nsecsElapsed() / 1e6);
-        delete window;
-    }
-    out << "main window creation on an empty profile: median " << median(creation) << " ms of "
-        << creation.size() << " runs" << Qt::endl;
+    out << "platform " << QGuiApplication::platformName() << ", " << count << " runs each" << Qt::endl;
 
-    // The whole program on the profile made above (no first-run window).
-    const QString program = QStringLiteral(QUILL_PROGRAM_DIR "/quillarbor");
-    QList<double> whole;
-    QList<double> bare;
-    QString resident;
-    QString bareResident;
-    for (int run = 0; run < 21; ++run) {
-        const ProcessFigure organiser = timeProcess(program, {});
-        whole.append(organiser.milliseconds);
-        resident = organiser.resident;
-        const ProcessFigure baseline =
-            timeProcess(application.applicationFilePath(), {QStringLiteral("--bare")});
-        bare.append(baseline.milliseconds);
-        bareResident = baseline.resident;
+    Medians empty;
+    {
+        BenchSupport::ScratchProfile profile(QStringLiteral(QUILL_PROGRAM_DIR "/"));
+        out << "empty profile" << Qt::endl;
+        empty = measure(application.applicationFilePath(), count, out);
     }
-    out << "whole program, start to window shown: median " << median(whole) << " ms, resident " << resident
-        << Qt::endl;
-    out << "bare Qt Widgets window, start to shown: median " << median(bare) << " ms, resident "
-        << bareResident << Qt::endl;
-    out << "ratio of the two: " << median(whole) / median(bare) << Qt::endl;
+    Medians tenYears;
+    {
+        BenchSupport::ScratchProfile profile(QStringLiteral(QUILL_PROGRAM_DIR "/"));
+        ProfileDatabase database;
+        if (!database.open(QDir::homePath() + QStringLiteral("/Documents"),
+                           QStringLiteral(QUILL_PROGRAM_DIR "/")) ||
+            !fillTenYears(database)) {
+            out << "the ten-year profile could not be made" << Qt::endl;
+            return 1;
+        }
+        database.close();
+        out << "ten-year profile" << Qt::endl;
+        tenYears = measure(application.applicationFilePath(), count, out);
+    }
+    report("empty profile", empty, out);
+    report("ten-year profile", tenYears, out);
     return 0;
 }

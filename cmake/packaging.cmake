@@ -19,6 +19,19 @@ install(CODE "
     set(QUILL_DESKTOP_STAGING \"${CMAKE_BINARY_DIR}/install_staging/${QUILL_APP_ID}.desktop\")
     include(\"${PROJECT_SOURCE_DIR}/cmake/install_desktop_entry.cmake\")
 ")
+# The homepage and the screenshot on it only when this build has a site.
+set(QUILL_METAINFO_SITE "")
+if(QUILL_SITE_URL)
+    string(CONCAT QUILL_METAINFO_SITE
+        "  <url type=\"homepage\">${QUILL_SITE_URL}</url>\n"
+        "  <screenshots>\n"
+        "    <screenshot type=\"default\">\n"
+        "      <caption>The main window with the daily planner</caption>\n"
+        "      <caption xml:lang=\"ru\">Главное окно с планировщиком дня</caption>\n"
+        "      <image>${QUILL_SITE_URL}docs/screenshot.png</image>\n"
+        "    </screenshot>\n"
+        "  </screenshots>\n")
+endif()
 configure_file(share/metainfo/${QUILL_APP_ID}.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/install_staging/${QUILL_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/install_staging/${QUILL_APP_ID}.metainfo.xml DESTINATION share/metainfo)
@@ -27,7 +40,11 @@ install(DIRECTORY share/icons/hicolor DESTINATION share/icons)
 # cpack -G DEB in the build folder: quillarbor_<version>_amd64.deb.
 set(CPACK_PACKAGE_NAME quillarbor)
 set(CPACK_PACKAGE_VENDOR Quillarbor)
-set(CPACK_PACKAGE_CONTACT "Quillarbor support <support@quillarbor.example.org>")
+if(QUILL_SUPPORT_MAILBOX)
+    set(CPACK_PACKAGE_CONTACT "Quillarbor support <${QUILL_SUPPORT_MAILBOX}>")
+else()
+    set(CPACK_PACKAGE_CONTACT "Quillarbor developers")
+endif()
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "personal organiser with a Russian interface")
 set(CPACK_PACKAGE_DESCRIPTION
     "Quillarbor gathers in one window an address book with a search and birthday\n"
@@ -36,7 +53,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "web links with a built-in browser, plug-ins, colour schemes, a slide show,\n"
     "kettle and countdown timers and sketches. It runs all day from the tray.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
-set(CPACK_PACKAGE_HOMEPAGE_URL https://quillarbor.example.org/)
+if(QUILL_SITE_URL)
+    set(CPACK_PACKAGE_HOMEPAGE_URL ${QUILL_SITE_URL})
+endif()
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 # Install with the final prefix under DESTDIR, so the desktop entry written at
 # install time names /usr/bin/quillarbor and not the staging folder.

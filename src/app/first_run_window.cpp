@@ -2,11 +2,15 @@
 
 #include "addresses.h"
 #include "error_handler.h"
+#include "help_viewer.h"
 #include "message_boxes.h"
+#include "modal_windows.h"
 #include "registry_store.h"
 #include "settings.h"
 #include "shell.h"
+#include "system_info.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QScopeGuard>
 #include <QThread>
@@ -60,5 +64,16 @@ void TForm2::Timer1Timer()
     Settings::writeFirstRunDefaults(m_registry);
     MessageBoxes::information(QStringLiteral("Информация"),
                               QStringLiteral("Посетите наш сайт с целю проверки обновления программы"));
-    Shell::open(Addresses::kMakerSite);
+    const QString site = BuildAddresses::site();
+    if (!site.isEmpty()) {
+        Shell::open(site);
+        return;
+    }
+    // A build without a web site shows its own page about the program.
+    const QString page = HelpPages::pathOf(SystemInfo::programFolder(), Addresses::kAboutPage);
+    if (!QFileInfo(page).isFile())
+        return;
+    TForm10 about(this);
+    about.showPage(page);
+    ModalWindows::exec(&about);
 }

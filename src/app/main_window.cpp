@@ -13,6 +13,7 @@
 #include "error_handler.h"
 #include "ideas_section.h"
 #include "input_gate.h"
+#include "interrupted_saves.h"
 #include "mail_section.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
@@ -33,6 +34,7 @@
 #include "tray_icon.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -119,6 +121,10 @@ void TForm1::FormCreate()
     runStageOfSettings();
     if (m_fatal)
         return;
+    // Temporary files of saves that a crash or a kill cut short.
+    InterruptedSaves::sweepAll(ProfileDatabase::profileFolder(m_settings.documentsFolder),
+                               SystemInfo::userDataFolder(),
+                               QFileInfo(Settings::autostartEntryPath()).absolutePath());
     makeDailyCopy();
     // The plug-ins found, listed and started as they ask.
     scanPlugins();
@@ -324,12 +330,12 @@ void TForm1::runShowingStep(int number)
     else if (number == Sections::kDiary)
         m_diary->showSection();
     else if (number == Sections::kSupportLetter)
-        m_mail->prepareSupportLetter(Addresses::kSupportMailbox);
+        prepareSupportLetter();
     else if (number == Sections::kIdeas)
         m_ideas->showSection();
     else if (number == Sections::kSettings)
         pluginDownloads()->settingsShown();
-    else if (const QString page = Addresses::browserPageOf(number); !page.isEmpty())
+    else if (const QString page = Addresses::browserPageOf(number, m_settings.programFolder); !page.isEmpty())
         m_browser->open(page);
 }
 

@@ -166,6 +166,9 @@ private:
     void buildSecretSections();
     void buildHelpSection();
     void addSettingsHelpButton();
+    // The support letter node: the letter addressed to the support, or a
+    // word that this build has no support address.
+    void prepareSupportLetter();
     void buildIdeasSection();
     void buildBackupControls();
     // The first start of a day keeps a copy of the database in Backups/.

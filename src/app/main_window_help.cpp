@@ -2,9 +2,11 @@
 // and F1 for the section on screen.
 #include "main_window.h"
 
+#include "build_addresses.h"
 #include "help_pages.h"
 #include "help_section.h"
 #include "help_viewer.h"
+#include "mail_section.h"
 #include "message_boxes.h"
 #include "modal_windows.h"
 
@@ -81,4 +83,16 @@ void TForm1::HelpTopicClick()
             return;
         }
     }
+}
+
+void TForm1::prepareSupportLetter()
+{
+    const QString mailbox = BuildAddresses::supportMailbox();
+    if (mailbox.isEmpty()) {
+        MessageBoxes::information(QStringLiteral("Письмо в службу поддержки"),
+                                  QStringLiteral("В этой сборке программы не указан адрес службы поддержки, "
+                                                 "поэтому письмо в службу поддержки отправить некуда."));
+        return;
+    }
+    m_mail->prepareSupportLetter(mailbox);
 }

@@ -2,15 +2,22 @@
 // and the catalogue download of the settings page.
 #include "main_window.h"
 
-#include "addresses.h"
+#include "build_addresses.h"
 #include "plugin_downloads.h"
 #include "plugin_host.h"
 #include "plugins_section.h"
 #include "settings_section.h"
 
+// Where the description of a plug-in made for another version sends the user.
+static QString pluginsAddress()
+{
+    const QString page = BuildAddresses::pluginPage();
+    return page.isEmpty() ? BuildAddresses::site() : page;
+}
+
 void TForm1::scanPlugins()
 {
-    m_pluginHost = new PluginHost(Addresses::kMakerSite);
+    m_pluginHost = new PluginHost(pluginsAddress());
     m_pluginHost->scan(PluginHost::scanFolders(m_settings.programFolder));
 }
 
@@ -18,6 +25,7 @@ void TForm1::buildPluginsSection()
 {
     m_pluginsSection = new PluginsSection(*this, m_boxes.value(QStringLiteral("GroupBox7")), *pluginHost());
     connect(m_pluginsSection, &PluginsSection::helpRequested, this, &TForm1::showHelpPage);
+    connect(m_pluginsSection, &PluginsSection::restarting, this, &TForm1::restarting);
     // The new copy is on its way: this one ends as on Exit.
     connect(m_pluginsSection, &PluginsSection::restartRequested, this, &QWidget::close, Qt::QueuedConnection);
 }
@@ -26,7 +34,7 @@ PluginHost* TForm1::pluginHost() const
 {
     // A window whose start-up stopped early lists nothing.
     if (!m_pluginHost)
-        m_pluginHost = new PluginHost(Addresses::kMakerSite);
+        m_pluginHost = new PluginHost(pluginsAddress());
     return m_pluginHost;
 }
 

@@ -9,6 +9,7 @@
 #include "single_instance.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLibraryInfo>
@@ -18,6 +19,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <QTranslator>
+#include <QWindow>
 #include <thread>
 #include <unistd.h>
 
@@ -33,26 +35,67 @@ void runFirstRunWindow(RegistryStore& registry)
 
 } // namespace
 
-// For the start-up benchmark: once the window is on screen, say so with the
-// resident memory, and end.
-void reportShownAndQuit(QApplication& application)
+namespace {
+
+QByteArray residentMemory()
 {
-    QTimer::singleShot(0, &application, [&application] {
-        QFile status(QStringLiteral("/proc/self/status"));
-        QByteArray resident;
-        if (status.open(QIODevice::ReadOnly))
-            for (const QByteArray& line : status.readAll().split('\n'))
-                if (line.startsWith("VmRSS:"))
-                    resident = line.mid(6).trimmed();
-        QTextStream(stdout) << "shown " << resident << Qt::endl;
-        application.quit();
-    });
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).simplified();
+    return "0 kB";
+}
+
+// Processes started by this one (a browser's helpers would be among them).
+int childProcesses()
+{
+    const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+    int children = 0;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold blanks and brackets.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (rest.value(1) == self)
+            ++children;
+    }
+    return children;
+}
+
+class ShownReporter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (event->type() == QEvent::Expose && window && window->isExposed()) {
+            QTextStream(stdout) << "shown " << residentMemory() << ' ' << childProcesses() << Qt::endl;
+            window->removeEventFilter(this);
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void reportShownAndQuit(QWidget& window)
+{
+    window.winId();
+    window.windowHandle()->installEventFilter(new ShownReporter(&window));
 }
 
 void prepareProcess()
 {
-    // Cheap: it loads nothing, and QtWebEngine needs it set this early.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // OpenGL contexts are not shared: asking for that makes Qt open an OpenGL
+    // implementation at every start, tens of megabytes, for a browser that
+    // most runs never show. The browser composites in software instead.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
@@ -122,9 +165,9 @@ int run(QApplication& application)
     if (!window.startedUp())
         return 1;
     QObject::connect(&window, &TForm1::programEnded, &application, &QApplication::quit, Qt::QueuedConnection);
-    window.show();
     if (qEnvironmentVariableIsSet("QUILLARBOR_BENCH_SHOWN"))
-        reportShownAndQuit(application);
+        reportShownAndQuit(window);
+    window.show();
     return application.exec();
 }
 

@@ -4,13 +4,14 @@
 #include <memory>
 
 class QApplication;
+class QWidget;
 class RegistryStore;
 class TForm1;
 
 namespace Startup {
 
 // What must be settled before the application object exists: the embedded
-// browser shares OpenGL contexts, and runs without its sandbox under root.
+// browser runs without its sandbox under root.
 void prepareProcess();
 
 // Title, style, Russian texts of Qt's own dialogs.
@@ -21,9 +22,10 @@ void prepareApplication(QApplication& application);
 // settings of an older version are brought up to date.
 void prepareSettings(RegistryStore& registry);
 
-// For the start-up benchmark: once the window is on screen, print "shown"
-// with the resident memory, and end.
-void reportShownAndQuit(QApplication& application);
+// For the start-up benchmark: once the window is first mapped and exposed,
+// print "shown", the resident memory and the number of processes started by
+// this one, and end. Called before the window is shown.
+void reportShownAndQuit(QWidget& window);
 
 // The whole entry; returns the process's exit code.
 int run(QApplication& application);

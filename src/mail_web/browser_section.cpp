@@ -5,7 +5,6 @@
 
 #include "section_buttons.h"
 
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,20 +63,15 @@ bool BrowserSection::ensureEngine()
     if (m_failed)
         return false;
     QPluginLoader loader(moduleFile(m_programFolder));
-    // The web engine crashes in an application that does not share its
-    // OpenGL contexts, which must be settled before the application is made.
-    const bool shared = QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts);
-    auto* engine = shared ? qobject_cast<BrowserEngine*>(loader.instance()) : nullptr;
+    auto* engine = qobject_cast<BrowserEngine*>(loader.instance());
     if (engine)
         m_view = engine->createView(WebBrowser1);
     if (!m_view) {
         m_failed = true;
-        auto* reason = new QLabel(
-            QStringLiteral("Встроенный браузер недоступен: не удалось загрузить модуль "
-                           "%1.\n%2")
-                .arg(moduleFile(m_programFolder),
-                     shared ? loader.errorString() : QStringLiteral("OpenGL contexts are not shared")),
-            WebBrowser1);
+        auto* reason = new QLabel(QStringLiteral("Встроенный браузер недоступен: не удалось загрузить модуль "
+                                                 "%1.\n%2")
+                                      .arg(moduleFile(m_programFolder), loader.errorString()),
+                                  WebBrowser1);
         reason->setObjectName(QStringLiteral("BrowserUnavailable"));
         reason->setWordWrap(true);
         reason->setAlignment(Qt::AlignCenter);

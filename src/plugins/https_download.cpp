@@ -1,5 +1,6 @@
 #include "https_download.h"
 
+#include "build_addresses.h"
 #include "curl_library.h"
 
 #include <QFileInfo>
@@ -9,8 +10,6 @@
 namespace HttpsDownload {
 
 namespace {
-
-const QString kServer = QStringLiteral("https://quillarbor.example.org/plugins/");
 
 std::mutex caMutex;
 QString caFile;
@@ -57,7 +56,10 @@ QString baseAddress()
 {
     QString base = qEnvironmentVariable("QUILLARBOR_PLUGIN_SERVER");
     if (base.isEmpty())
-        base = kServer;
+        base = BuildAddresses::pluginServer();
+    // A build without a plug-in server has none.
+    if (base.isEmpty())
+        return {};
     if (!base.endsWith(QLatin1Char('/')))
         base += QLatin1Char('/');
     return base;

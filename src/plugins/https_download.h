@@ -9,8 +9,8 @@
 // never found under its name.
 namespace HttpsDownload {
 
-// The plug-in server: QUILLARBOR_PLUGIN_SERVER when set, otherwise ours.
-// Always ends in a slash.
+// The plug-in server: QUILLARBOR_PLUGIN_SERVER when set, otherwise the one
+// this build was made with; ends in a slash. Empty when there is neither.
 QString baseAddress();
 
 struct Options

@@ -2,6 +2,7 @@
 
 #include "message_boxes.h"
 #include "plugin_record.h"
+#include "system_info.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,6 +22,18 @@ QString notAPlugin(const QString& name)
 QString loadFailed(const QString& name)
 {
     return QStringLiteral("Произошла ошибка при загрузке плагина ") + name + QLatin1Char('!');
+}
+
+QString crashedMessage(const QString& path)
+{
+    return QStringLiteral("Прошлый запуск программы завершился аварийно во время работы плагина\r\n") + path +
+           QStringLiteral("\r\nЭтот плагин отключён и больше не загружается. Включить его снова или удалить "
+                          "файл можно в разделе «Плагины».");
+}
+
+QString switchedOffName(const QString& path)
+{
+    return QFileInfo(path).fileName() + QStringLiteral(" (отключён)");
 }
 
 QString fromHost(const char16_t* text)
@@ -61,16 +74,16 @@ template <typename Entry> Entry entry(QLibrary& library, const char* name)
 
 static_assert(std::is_standard_layout_v<PluginHost::HostObject>);
 
-PluginHost::PluginHost(QString makerSite) : m_makerSite(std::move(makerSite)) {}
+PluginHost::PluginHost(QString makerSite, QString stateFolder)
+    : m_guard(std::move(stateFolder)), m_makerSite(std::move(makerSite))
+{
+}
 
 PluginHost::~PluginHost() = default;
 
 QString PluginHost::userFolder()
 {
-    QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    if (data.isEmpty() || !QDir::isAbsolutePath(data))
-        data = QDir::homePath() + QStringLiteral("/.local/share");
-    return data + QStringLiteral("/Quillarbor/Plugins");
+    return SystemInfo::userDataFolder() + QStringLiteral("/Plugins");
 }
 
 QStringList PluginHost::scanFolders(const QString& programFolder)
@@ -100,9 +113,31 @@ void PluginHost::scan(const QStringList& folders)
 {
     m_paths.clear();
     m_names.clear();
+    m_crashedAtLastRun = m_guard.takeCrashRecord();
+    if (!m_crashedAtLastRun.isEmpty())
+        MessageBoxes::warning(QStringLiteral("Плагин отключён"), crashedMessage(m_crashedAtLastRun));
     for (const QString& folder : folders)
-        for (const QString& path : libraryFiles(folder))
+        for (const QString& path : libraryFiles(folder)) {
+            if (m_guard.isSwitchedOff(path)) {
+                m_paths.append(path);
+                m_names.append(switchedOffName(path));
+                continue;
+            }
+            const PluginCrashGuard::Call call(m_guard, path);
             scanFile(path);
+        }
+}
+
+bool PluginHost::isSwitchedOff(int index) const
+{
+    return index >= 0 && index < m_paths.size() && m_guard.isSwitchedOff(m_paths.at(index));
+}
+
+bool PluginHost::switchOn(int index)
+{
+    if (!isSwitchedOff(index))
+        return false;
+    return m_guard.switchOn(m_paths.at(index));
 }
 
 void PluginHost::scanFile(const QString& path)
@@ -140,6 +175,7 @@ void PluginHost::scanFile(const QString& path)
             return;
         }
         m_autoRunEntry = entry<TAutoRun>(library, "AutoRun");
+        m_autoRunPath = path;
         if (!m_autoRunEntry) {
             library.unload();
             return;
@@ -163,7 +199,14 @@ std::optional<QStringList> PluginHost::describe(int index)
     if (index < 0 || index >= m_paths.size())
         return std::nullopt;
     const QString path = m_paths.at(index);
+    if (m_guard.isSwitchedOff(path))
+        return QStringList{switchedOffName(path),
+                           QStringLiteral("Плагин отключён: во время его работы программа завершилась "
+                                          "аварийно, поэтому он не загружается. Кнопка «Включить» "
+                                          "включит его при следующем запуске программы, «Удалить» удалит "
+                                          "его файл.")};
     TPluginInfo info = PluginRecord::defaults(m_makerSite);
+    const PluginCrashGuard::Call call(m_guard, path);
     try {
         QLibrary library(path);
         library.load();
@@ -189,8 +232,9 @@ std::optional<QStringList> PluginHost::describe(int index)
 
 void PluginHost::run(int index)
 {
-    if (index < 0 || index >= m_paths.size())
+    if (index < 0 || index >= m_paths.size() || isSwitchedOff(index))
         return;
+    const PluginCrashGuard::Call call(m_guard, m_paths.at(index));
     try {
         QLibrary library(m_paths.at(index));
         library.load();
@@ -220,6 +264,7 @@ bool PluginHost::remove(int index)
         return false;
     if (!QFile::remove(m_paths.at(index)))
         return false;
+    m_guard.switchOn(m_paths.at(index));
     m_paths.removeAt(index);
     m_names.removeAt(index);
     return true;
@@ -233,9 +278,12 @@ int32_t PluginHost::SetAction(const QString& act)
     if (m_runningAutoRun)
         return 0;
     m_runningAutoRun = true;
-    try {
-        m_autoRunEntry(&m_current->face);
-    } catch (...) {
+    {
+        const PluginCrashGuard::Call call(m_guard, m_autoRunPath);
+        try {
+            m_autoRunEntry(&m_current->face);
+        } catch (...) {
+        }
     }
     m_runningAutoRun = false;
     return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "plugin_crash_guard.h"
 #include "quillarbor_plugin.h"
 
 #include <QString>
@@ -14,7 +15,9 @@
 class PluginHost
 {
 public:
-    explicit PluginHost(QString makerSite);
+    // stateFolder: where the crash guard keeps its record and the list of
+    // switched-off libraries.
+    explicit PluginHost(QString makerSite, QString stateFolder = PluginCrashGuard::defaultFolder());
     ~PluginHost();
     Q_DISABLE_COPY_MOVE(PluginHost)
 
@@ -26,19 +29,31 @@ public:
     static QStringList libraryFiles(const QString& folder);
 
     // Lists every library of the folders and starts those that ask for it.
+    // A library that ended the last run while it was being called is
+    // switched off first, and the user is told.
     void scan(const QStringList& folders);
+
+    // The library switched off at this start because it ended the last run.
+    const QString& crashedAtLastRun() const { return m_crashedAtLastRun; }
+    // Entry i is a library that is switched off: listed, never loaded.
+    bool isSwitchedOff(int index) const;
+    // Switches entry i on again for the next start; false when the list of
+    // switched-off libraries could not be written.
+    bool switchOn(int index);
 
     // The list box entries and the path of each, index for index.
     const QStringList& names() const { return m_names; }
     const QStringList& PluginPaths() const { return m_paths; }
 
     // The two lines describing entry i; nothing (after an error box) when the
-    // library failed while describing itself.
+    // library failed while describing itself. A switched-off library is not
+    // loaded: the lines say that it is off and why.
     std::optional<QStringList> describe(int index);
-    // "Запуск": InitPlugin of entry i; failures are ignored.
+    // "Запуск": InitPlugin of entry i; failures are ignored, and a
+    // switched-off library is not run.
     void run(int index);
-    // "Удалить": deletes the file of entry i and drops the entry; false when it
-    // could not.
+    // "Удалить": deletes the file of entry i and drops the entry (and from the
+    // switched-off list); false when it could not.
     bool remove(int index);
 
     // The host operations, as plug-ins reach them.
@@ -60,6 +75,9 @@ private:
     HostObject* createHostObject();
     void scanFile(const QString& path);
 
+    PluginCrashGuard m_guard;
+    QString m_crashedAtLastRun;
+    QString m_autoRunPath;
     QString m_makerSite;
     QStringList m_paths;
     QStringList m_names;

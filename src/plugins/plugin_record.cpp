@@ -56,7 +56,8 @@ TPluginInfo defaults(const QString& makerSite)
     setText(info.Description,
             QStringLiteral("Плагин требует более старую версию программы, загрузите более новую версию "
                            "плагина с ") +
-                makerSite);
+                // A build without a web site sends the user to the plug-in's own author.
+                (makerSite.isEmpty() ? QStringLiteral("сайта его автора.") : makerSite));
     return info;
 }
 

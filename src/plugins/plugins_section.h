@@ -25,6 +25,8 @@ public:
     void BitBtn24Click();
     void BitBtn26Click();
     void BitBtn36Click();
+    // Switches the selected library on again, for the next start.
+    void SwitchOnClick();
 
     QListWidget* ListBox6 = nullptr;
     QPlainTextEdit* Memo2 = nullptr;
@@ -32,13 +34,20 @@ public:
     QPushButton* BitBtn36 = nullptr;
     QPushButton* BitBtn26 = nullptr;
     QPushButton* Button6 = nullptr;
+    // "Включить": enabled while a switched-off library is selected.
+    QPushButton* SwitchOnButton = nullptr;
 
 signals:
     void helpRequested(int page);
+    // "Обновить" is about to start the new copy: this copy lets go of what the
+    // new one must take (the one-copy-per-user name).
+    void restarting();
     // "Обновить" has started the new copy: this one must close as on Exit.
     void restartRequested();
 
 private:
+    void showEntryState(int row);
+
     SectionHost& m_host;
     PluginHost& m_plugins;
 };

@@ -1,5 +1,7 @@
 #include "profile_database.h"
 
+#include "build_addresses.h"
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
@@ -103,12 +105,15 @@ QString ProfileDatabase::templateFile(const QString& programFolder)
 
 QString ProfileDatabase::openFailureMessage()
 {
-    return QStringLiteral(
-        "Критическая ошибка подключения базы данных!\r\n"
-        "Попробуйте переустановить программу или закачать драйвер для поддержки работы с базами "
-        "данных:\r\n"
-        "https://quillarbor.example.org/download/mdac_typ.zip\r\n"
-        "Если Вам не удаётся устранить неисправность, то обратитесь в службу поддержки.");
+    // The driver package lies on the program's site; a build without one
+    // names no address.
+    const QString site = BuildAddresses::site();
+    return QStringLiteral("Критическая ошибка подключения базы данных!\r\n"
+                          "Попробуйте переустановить программу или закачать драйвер для поддержки работы с "
+                          "базами данных") +
+           (site.isEmpty() ? QStringLiteral(".\r\n")
+                           : QStringLiteral(":\r\n") + site + QStringLiteral("download/mdac_typ.zip\r\n")) +
+           QStringLiteral("Если Вам не удаётся устранить неисправность, то обратитесь в службу поддержки.");
 }
 
 void ProfileDatabase::startLoadingDriver()

@@ -1,5 +1,7 @@
 #include "registry_store.h"
 
+#include "interrupted_saves.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -78,6 +80,10 @@ RegistryStore::LoadReport RegistryStore::load()
     std::lock_guard lock(m_mutex);
     m_keys.clear();
     LoadReport report;
+    // A save killed before its rename leaves its temporary file: the file
+    // itself is still the old one, whole.
+    const QFileInfo info(m_filePath);
+    InterruptedSaves::sweep(info.absolutePath(), {info.fileName()});
     QFile file(m_filePath);
     if (!file.exists())
         return report;

@@ -66,6 +66,14 @@ QString documentsFolder(const RegistryStore& store)
     return folder;
 }
 
+QString userDataFolder()
+{
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || !QDir::isAbsolutePath(data))
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return data + QStringLiteral("/Quillarbor");
+}
+
 QString executablePath()
 {
     return QCoreApplication::applicationFilePath();

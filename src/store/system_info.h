@@ -19,6 +19,10 @@ void setUserName(const QString& name); // for tests; empty restores the real one
 // the desktop's documents folder (never the root of the file system).
 QString documentsFolder(const RegistryStore& store);
 
+// $XDG_DATA_HOME/Quillarbor (default ~/.local/share/Quillarbor): what the
+// user adds to the program's side files, whatever the application's name.
+QString userDataFolder();
+
 // The full path of the running executable.
 QString executablePath();
 

@@ -1,4 +1,6 @@
+#include "build_addresses.h"
 #include "first_run_window.h"
+#include "help_viewer.h"
 #include "main_window.h"
 #include "registry_store.h"
 #include "scripted_seams.h"
@@ -10,6 +12,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -36,8 +40,22 @@ private slots:
         m_home.reset();
     }
 
+    // The visit at the end goes to the program's site, or, in a build made
+    // without one, to its own page about the program.
+    void firstStartFadesInWritesDefaultsAndOpensTheSite_data()
+    {
+        QTest::addColumn<QString>("site");
+        QTest::newRow("a build with a site") << "https://quillarbor.test/";
+        QTest::newRow("a build without one") << "";
+    }
     void firstStartFadesInWritesDefaultsAndOpensTheSite()
     {
+        QFETCH(QString, site);
+        const BuildAddresses::Set addresses{site, {}, {}, {}};
+        BuildAddresses::setForTests(&addresses);
+        const auto restore = qScopeGuard([] { BuildAddresses::setForTests(nullptr); });
+        QString aboutPage;
+
         // The window is shown modally and does its work on its timer's first tick.
         bool transparentAtFirst = false;
         bool splashBehindTheBox = false;
@@ -56,12 +74,15 @@ private slots:
             QCOMPARE(splash->Timer1->interval(), 1000);
             QTRY_VERIFY_WITH_TIMEOUT(!splash->isVisible(), 3000);
         });
+        m_seams->modals.scripts.enqueue([&](QDialog* window) {
+            if (auto* viewer = qobject_cast<TForm10*>(window))
+                aboutPage = viewer->WebBrowser1->source().toLocalFile();
+        });
         RegistryStore registry(RegistryStore::defaultPath());
         Startup::prepareSettings(registry);
 
         QVERIFY(transparentAtFirst);
         QVERIFY(splashBehindTheBox);
-        QCOMPARE(m_seams->modals.opened, QStringList{"TForm2"});
         QCOMPARE(registry.readString(kInstall, "version"), QStringLiteral("3.2"));
         QCOMPARE(registry.readBool(kConfig, "HideInTray"), true);
         QCOMPARE(registry.readString(kConfig, "Skin"), QStringLiteral("Metal"));
@@ -70,8 +91,15 @@ private slots:
         QCOMPARE(m_seams->boxes.shown[0].text,
                  QStringLiteral("Посетите наш сайт с целю проверки обновления программы"));
         QCOMPARE(m_seams->boxes.shown[0].icon, MessageBoxes::Icon::Information);
-        QCOMPARE(m_seams->shell.opened.size(), 1);
-        QVERIFY(m_seams->shell.opened[0].startsWith("https://"));
+        if (site.isEmpty()) {
+            QCOMPARE(m_seams->modals.opened, (QStringList{"TForm2", "TForm10"}));
+            QCOMPARE(QFileInfo(aboutPage).canonicalFilePath(),
+                     QFileInfo(TestHome::programFolder() + "Manual/1.htm").canonicalFilePath());
+            QVERIFY(m_seams->shell.opened.isEmpty());
+        } else {
+            QCOMPARE(m_seams->modals.opened, QStringList{"TForm2"});
+            QCOMPARE(m_seams->shell.opened, QStringList{site});
+        }
     }
 
     void storedVersionDecidesFirstRunOrUpgrade_data()
@@ -105,7 +133,7 @@ private slots:
         RegistryStore registry(RegistryStore::defaultPath());
         Startup::prepareSettings(registry);
 
-        QCOMPARE(m_seams->modals.opened.size(), firstRun ? 1 : 0);
+        QCOMPARE(m_seams->modals.opened.count(QStringLiteral("TForm2")), firstRun ? 1 : 0);
         QCOMPARE(registry.readString(kInstall, "version"), QStringLiteral("3.2"));
         const bool upgraded = version == "2.9";
         QCOMPARE(registry.readString(kConfig, "Skin"),
@@ -132,7 +160,7 @@ private slots:
         QCOMPARE(m_seams->boxes.shown.size(), 2);
         QCOMPARE(m_seams->boxes.shown[0].title, QStringLiteral("Предупреждение"));
         QVERIFY(m_seams->boxes.shown[0].text.contains("registry.json.damaged-"));
-        QCOMPARE(m_seams->modals.opened, QStringList{"TForm2"});
+        QCOMPARE(m_seams->modals.opened.value(0), QStringLiteral("TForm2"));
         QCOMPARE(registry.readString(kInstall, "version"), QStringLiteral("3.2"));
         const QStringList kept = QDir(QFileInfo(m_home->registryFile()).absolutePath())
                                      .entryList({"registry.json.damaged-*"}, QDir::Files);
@@ -170,8 +198,19 @@ private slots:
         QCOMPARE(window.settings().documentsFolder, m_home->documents());
     }
 
+    // The driver's address is on the program's site: a build without one names none.
+    void missingTemplateEndsWithTheFourLineMessage_data()
+    {
+        QTest::addColumn<QString>("site");
+        QTest::newRow("a build with a site") << "https://quillarbor.test/";
+        QTest::newRow("a build without one") << "";
+    }
     void missingTemplateEndsWithTheFourLineMessage()
     {
+        QFETCH(QString, site);
+        const BuildAddresses::Set addresses{site, {}, {}, {}};
+        BuildAddresses::setForTests(&addresses);
+        const auto restore = qScopeGuard([] { BuildAddresses::setForTests(nullptr); });
         QTemporaryDir emptyProgramFolder;
         SystemInfo::setProgramFolder(emptyProgramFolder.path());
         RegistryStore registry(RegistryStore::defaultPath());
@@ -184,13 +223,19 @@ private slots:
         const MessageBoxes::Request& box = m_seams->boxes.shown[0];
         QCOMPARE(box.title, QStringLiteral("Произошла ошибка!"));
         QCOMPARE(box.icon, MessageBoxes::Icon::Critical);
-        const QStringList lines = box.text.split("\r\n");
-        QCOMPARE(lines.size(), 6); // four lines, an empty line, the help hint
+        QStringList lines = box.text.split("\r\n");
+        const QString advice = QStringLiteral("Попробуйте переустановить программу или закачать драйвер для "
+                                              "поддержки работы с базами данных");
+        if (site.isEmpty()) {
+            QCOMPARE(lines.size(), 5); // three lines, an empty line, the help hint
+            QCOMPARE(lines[1], advice + ".");
+            lines.insert(2, QString());
+        } else {
+            QCOMPARE(lines.size(), 6); // four lines, an empty line, the help hint
+            QCOMPARE(lines[1], advice + ":");
+            QCOMPARE(lines[2], site + "download/mdac_typ.zip");
+        }
         QCOMPARE(lines[0], QStringLiteral("Критическая ошибка подключения базы данных!"));
-        QCOMPARE(lines[1],
-                 QStringLiteral("Попробуйте переустановить программу или закачать драйвер для поддержки "
-                                "работы с базами данных:"));
-        QVERIFY(lines[2].endsWith("mdac_typ.zip"));
         QCOMPARE(lines[3],
                  QStringLiteral("Если Вам не удаётся устранить неисправность, то обратитесь в службу "
                                 "поддержки."));

@@ -1,3 +1,4 @@
+#include "build_addresses.h"
 #include "help_pages.h"
 #include "help_section.h"
 #include "help_viewer.h"
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -205,9 +207,13 @@ private slots:
         QCOMPARE(seams().boxes.shown.size(), 1);
     }
 
-    // The support node fills the mail section anew each time.
+    // The support node fills the mail section anew each time; a build
+    // without a support address says so and addresses nothing.
     void supportLetterReplacesWhatWasTyped()
     {
+        const BuildAddresses::Set withSupport{{}, QStringLiteral("help@quillarbor.test"), {}, {}};
+        BuildAddresses::setForTests(&withSupport);
+        const auto restore = qScopeGuard([] { BuildAddresses::setForTests(nullptr); });
         MailSection* mail = window()->mailSection();
         for (int round = 0; round < 3; ++round) {
             mail->Edit8->setText(QStringLiteral("друг@example.org"));
@@ -216,11 +222,24 @@ private slots:
             window()->showSection(Sections::kSupportLetter);
             QVERIFY(!window()->sectionBox("GroupBox1")->isHidden());
             QVERIFY(window()->sectionBox("Help")->isHidden());
-            QCOMPARE(mail->Edit8->text(), QStringLiteral("support@quillarbor.example.org"));
+            QCOMPARE(mail->Edit8->text(), QStringLiteral("help@quillarbor.test"));
             QCOMPARE(mail->Theme->currentText(), QStringLiteral("Техническая поддержка"));
             QCOMPARE(mail->Memo1->toPlainText().split(QLatin1Char('\n')),
                      QStringList({"Здравствуйте, Лирт!", "", "", "--------------------------", "%Имя:"}));
         }
+        QVERIFY(seams().boxes.shown.isEmpty());
+
+        const BuildAddresses::Set none;
+        BuildAddresses::setForTests(&none);
+        mail->Edit8->setText(QStringLiteral("друг@example.org"));
+        mail->Memo1->setPlainText(QStringLiteral("Своё письмо"));
+        window()->showSection(Sections::kSupportLetter);
+        QVERIFY(!window()->sectionBox("GroupBox1")->isHidden());
+        QCOMPARE(seams().boxes.shown.size(), 1);
+        QVERIFY(seams().boxes.shown[0].text.contains(QStringLiteral("не указан адрес службы поддержки")));
+        // What the user had typed stays: nothing is addressed to the support.
+        QCOMPARE(mail->Edit8->text(), QStringLiteral("друг@example.org"));
+        QCOMPARE(mail->Memo1->toPlainText(), QStringLiteral("Своё письмо"));
     }
 
     // The viewer shows local pages of its folder only; web links go to the default browser.

@@ -3,6 +3,7 @@
 // its tag, to the file named by QUILL_TEST_PLUGIN_LOG.
 #include "quillarbor_plugin.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -83,6 +84,10 @@ QUILLARBOR_PLUGIN_EXPORT void AutoRun(TIPluginDemo* host)
 #ifdef AUTORUN_THROWS
     throw std::runtime_error("broken start");
 #endif
+#ifdef AUTORUN_CRASHES
+    // As a library built for another version of the program would.
+    std::raise(SIGSEGV);
+#endif
 }
 #endif
 
@@ -91,6 +96,9 @@ QUILLARBOR_PLUGIN_EXPORT void InitPlugin(TIPluginDemo* host)
 {
     note("init");
     (void)host;
+#ifdef INIT_CRASHES
+    std::raise(SIGSEGV);
+#endif
 #ifdef INIT_UPDATES
     host->lpVtbl->SetAction(host, u"update"); // the wrong case asks for nothing
     host->lpVtbl->SetAction(host, u"UPDATE");

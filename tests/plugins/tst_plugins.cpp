@@ -28,7 +28,7 @@ void select(PluginsSection& section, int row)
 
 const QString kDefaultDescription =
     QStringLiteral("Плагин требует более старую версию программы, загрузите более новую версию плагина с "
-                   "https://quillarbor.example.org/");
+                   "сайта его автора.");
 
 } // namespace
 

@@ -4,12 +4,11 @@
 
 #include <QTest>
 
-// As the program's entry does, the embedded browser gets shared OpenGL
-// contexts. Its sandbox is off in every test, root or not: build machines
-// often lack the namespaces it needs, and the tests show only local pages.
+// The embedded browser's sandbox is off in every test, root or not: build
+// machines often lack the namespaces it needs, and the tests show only local
+// pages. OpenGL contexts are not shared, as in the program itself.
 inline void prepareTestProcess()
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 

@@ -1,0 +1,30 @@
+# The publisher's addresses, set at build time; empty by default, and a build
+# without them names no address at all (the program then says what it cannot
+# reach, or shows its own help pages).
+set(QUILL_SITE_URL "" CACHE STRING "The program's web site (https://..., ending in /)")
+set(QUILL_SUPPORT_MAILBOX "" CACHE STRING "The support mail-box the support letter goes to")
+set(QUILL_PLUGIN_SERVER_URL "" CACHE STRING "Base address of the plug-in server (https://..., ending in /)")
+set(QUILL_PLUGIN_PAGE_URL "" CACHE STRING "The web page that lists the plug-ins")
+
+foreach(address QUILL_SITE_URL QUILL_SUPPORT_MAILBOX QUILL_PLUGIN_SERVER_URL QUILL_PLUGIN_PAGE_URL)
+    # The values go into C++ string literals, XML and the package's control file.
+    if(${address} MATCHES "[\"\\\\<>&\n\r\t ]")
+        message(FATAL_ERROR "${address} may not hold blanks, quotes, backslashes, <, > or &: ${${address}}")
+    endif()
+endforeach()
+foreach(address QUILL_SITE_URL QUILL_PLUGIN_SERVER_URL QUILL_PLUGIN_PAGE_URL)
+    if(${address} AND NOT ${address} MATCHES "^https?://")
+        message(FATAL_ERROR "${address} must be a web address (http:// or https://): ${${address}}")
+    endif()
+endforeach()
+if(QUILL_PLUGIN_SERVER_URL AND NOT QUILL_PLUGIN_SERVER_URL MATCHES "^https://")
+    message(FATAL_ERROR "QUILL_PLUGIN_SERVER_URL must be an HTTPS address: libraries are fetched over it")
+endif()
+if(QUILL_SUPPORT_MAILBOX AND NOT QUILL_SUPPORT_MAILBOX MATCHES "^[^@]+@[^@]+$")
+    message(FATAL_ERROR "QUILL_SUPPORT_MAILBOX must be a mail address: ${QUILL_SUPPORT_MAILBOX}")
+endif()
+foreach(address QUILL_SITE_URL QUILL_PLUGIN_SERVER_URL)
+    if(${address} AND NOT ${address} MATCHES "/$")
+        set(${address} "${${address}}/")
+    endif()
+endforeach()
