@@ -3,13 +3,35 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace FolderTree {
 
 namespace {
 
+// A folder of the user's own whose mode keeps the owner from listing or
+// emptying it gets rwx back: it is going anyway. Neither the look nor the
+// change follows a link, so a link in the tree never opens up its target,
+// not even one put there in between; where the change cannot be made without
+// following (no /proc), the folder stays as it is. True when the owner's
+// rwx is there now.
+bool openUp(const QString& folder)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    struct stat info;
+    if (::lstat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    if ((info.st_mode & S_IRWXU) == S_IRWXU)
+        return true;
+    return info.st_uid == ::geteuid() &&
+           ::fchmodat(AT_FDCWD, name.constData(), (info.st_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 void removeEntries(const QString& folder, const std::function<void(const QString&)>& couldNotDelete)
 {
+    openUp(folder);
     const QDir dir(folder);
     const QFileInfoList entries =
         dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
