@@ -6,7 +6,6 @@
 //   xvfb-run -a bench_startup [runs]    (offscreen unless DISPLAY is set; 11 runs by default)
 #include "bench_support.h"
 #include "profile_database.h"
-#include "startup.h"
 #include "table_object.h"
 
 #include <QApplication>
@@ -14,7 +13,6 @@
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTextStream>
-#include <QWidget>
 
 using BenchSupport::median;
 
@@ -56,15 +54,6 @@ ProcessFigure timeProcess(const QString& program, const QStringList& arguments)
     if (!process.waitForFinished(10000))
         process.kill();
     return figure;
-}
-
-int bareWindow(QApplication& application)
-{
-    QWidget window;
-    window.resize(875, 636);
-    Startup::reportShownAndQuit(window);
-    window.show();
-    return application.exec();
 }
 
 // Ten years of an organiser kept every day: contacts, notes, a diary page and
@@ -154,7 +143,7 @@ Medians measure(const QString& bareProgram, int runs, QTextStream& out)
     int helpers = 0;
     for (int run = 0; run < runs; ++run) {
         const ProcessFigure organiser = timeProcess(program, {});
-        const ProcessFigure bare = timeProcess(bareProgram, {QStringLiteral("--bare")});
+        const ProcessFigure bare = timeProcess(bareProgram, {});
         if (!organiser.shown || !bare.shown) {
             out << "  run " << run << ": a window was not shown" << Qt::endl;
             continue;
@@ -187,8 +176,6 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    if (application.arguments().contains(QStringLiteral("--bare")))
-        return bareWindow(application);
     const int runs = qMax(1, application.arguments().value(1).toInt());
     const int count = application.arguments().size() > 1 ? runs : 11;
     QTextStream out(stdout);
@@ -198,7 +185,7 @@ int main(int argc, char** argv)
     {
         BenchSupport::ScratchProfile profile(QStringLiteral(QUILL_PROGRAM_DIR "/"));
         out << "empty profile" << Qt::endl;
-        empty = measure(application.applicationFilePath(), count, out);
+        empty = measure(QStringLiteral(QUILL_BARE_WINDOW), count, out);
     }
     Medians tenYears;
     {
@@ -212,7 +199,7 @@ int main(int argc, char** argv)
         }
         database.close();
         out << "ten-year profile" << Qt::endl;
-        tenYears = measure(application.applicationFilePath(), count, out);
+        tenYears = measure(QStringLiteral(QUILL_BARE_WINDOW), count, out);
     }
     report("empty profile", empty, out);
     report("ten-year profile", tenYears, out);

@@ -36,8 +36,11 @@ bool makeFolder(const QString& folder)
 
 Outcome run(const QString& folder, Progress& progress, const HttpsDownload::Options& options)
 {
-    progress.show();
     const QString base = HttpsDownload::baseAddress();
+    // A build without a plug-in server fetches nothing, and loads no network library for it.
+    if (base.isEmpty())
+        return Outcome::CatalogueFailed;
+    progress.show();
     const QString index = folder + QLatin1Char('/') + Catalogue::kIndexFile;
     HttpsDownload::Options catalogueOptions = options;
     catalogueOptions.sizeLimit = kCatalogueLimit;
