@@ -68,8 +68,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the program loads at run time rather than links: the SQLite driver,
-# libcurl for mail and downloads, Qt's Russian dialog texts.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libcurl4, qt6-translations-l10n")
+# libcurl for mail and downloads, libzip for backups, libgsf for ideas, libcanberra and ALSA for the
+# signal sound, Qt's Russian dialog texts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6sql6-sqlite, libcurl4, libzip4, libgsf-1-114, libcanberra0, libasound2, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, desktop-file-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

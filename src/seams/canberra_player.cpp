@@ -1,12 +1,11 @@
 #include "canberra_player.h"
 
+#include "canberra_library.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
-
-#include <alsa/asoundlib.h>
-#include <canberra.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -63,7 +62,7 @@ CanberraPlayer::CanberraPlayer() = default;
 CanberraPlayer::~CanberraPlayer()
 {
     if (m_context && m_context->handle)
-        ca_context_destroy(m_context->handle);
+        CanberraLibrary::get().ca_context_destroy(m_context->handle);
 }
 
 std::optional<int> CanberraPlayer::wavLength(const QString& file)
@@ -98,30 +97,36 @@ std::optional<int> CanberraPlayer::wavLength(const QString& file)
 
 bool CanberraPlayer::playAndWait(bool themeEvent, const QString& what, int deadlineMs)
 {
+    const CanberraLibrary& api = CanberraLibrary::get();
+    // Without the library the caller falls back to the desktop's beep.
+    if (!api.loaded())
+        return false;
     if (!m_context) {
-        snd_lib_error_set_handler(quietAlsa);
+        if (api.snd_lib_error_set_handler)
+            api.snd_lib_error_set_handler(quietAlsa);
         m_context = std::make_unique<Context>();
-        if (ca_context_create(&m_context->handle) != CA_SUCCESS) {
+        if (api.ca_context_create(&m_context->handle) != CA_SUCCESS) {
             m_context->handle = nullptr;
             return false;
         }
-        ca_context_change_props(m_context->handle, CA_PROP_APPLICATION_NAME, "Quillarbor", nullptr);
+        api.ca_context_change_props(m_context->handle, CA_PROP_APPLICATION_NAME, "Quillarbor", nullptr);
     }
     if (!m_context->handle)
         return false;
 
     ca_proplist* properties = nullptr;
-    if (ca_proplist_create(&properties) != CA_SUCCESS)
+    if (api.ca_proplist_create(&properties) != CA_SUCCESS)
         return false;
     const QByteArray name = themeEvent ? what.toUtf8() : QFile::encodeName(what);
-    ca_proplist_sets(properties, themeEvent ? CA_PROP_EVENT_ID : CA_PROP_MEDIA_FILENAME, name.constData());
-    ca_proplist_sets(properties, CA_PROP_CANBERRA_CACHE_CONTROL, "never");
+    api.ca_proplist_sets(properties, themeEvent ? CA_PROP_EVENT_ID : CA_PROP_MEDIA_FILENAME,
+                         name.constData());
+    api.ca_proplist_sets(properties, CA_PROP_CANBERRA_CACHE_CONTROL, "never");
 
     Waiter& waiter = m_context->waiters.emplace_back();
     const auto entry = std::prev(m_context->waiters.end());
     const uint32_t id = m_context->nextId++;
-    const int started = ca_context_play_full(m_context->handle, id, properties, finished, &waiter);
-    ca_proplist_destroy(properties);
+    const int started = api.ca_context_play_full(m_context->handle, id, properties, finished, &waiter);
+    api.ca_proplist_destroy(properties);
     if (started != CA_SUCCESS) {
         // No callback comes for a sound that never started.
         m_context->waiters.erase(entry);
@@ -134,7 +139,7 @@ bool CanberraPlayer::playAndWait(bool themeEvent, const QString& what, int deadl
     const int error = waiter.error;
     lock.unlock();
     if (!ended) {
-        ca_context_cancel(m_context->handle, id);
+        api.ca_context_cancel(m_context->handle, id);
         return true; // it did sound, for as long as anyone should wait
     }
     m_context->waiters.erase(entry);

@@ -2,6 +2,7 @@
 #include "folder_tree.h"
 #include "profile_backup.h"
 
+#include "zip_library.h"
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -12,7 +13,6 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <zip.h>
 
 // Writing a backup archive: the database's online copy, the user's files
 // beside it and the manifest that lists them all.
@@ -88,6 +88,8 @@ Outcome write(const Locations& from, const QString& archivePath, const QString& 
     const QString folder = target.absolutePath();
     if (!QFileInfo(folder).isDir())
         return failed(QStringLiteral("нет папки %1").arg(folder));
+    if (!ZipLibrary::get().loaded())
+        return failed(ZipLibrary::get().error);
     const QString database = from.profileFolder + QStringLiteral("/profile.mdb");
     if (!QFileInfo(database).isFile())
         return failed(QStringLiteral("нет базы данных профиля %1").arg(database));
@@ -143,32 +145,34 @@ Outcome write(const Locations& from, const QString& archivePath, const QString& 
 
     const QString partial = work.filePath(QStringLiteral("archive.zip"));
     int code = 0;
-    Zip archive(zip_open(QFile::encodeName(partial).constData(), ZIP_CREATE | ZIP_EXCL, &code));
+    Zip archive(
+        ZipLibrary::get().zip_open(QFile::encodeName(partial).constData(), ZIP_CREATE | ZIP_EXCL, &code));
     if (!archive)
         return failed(QStringLiteral("архив не создаётся в папке %1").arg(folder));
 
     const auto add = [&](const QString& entry, zip_source_t* source) -> bool {
         if (!source)
             return false;
-        const zip_int64_t index = zip_file_add(archive.get(), entry.toUtf8().constData(), source,
-                                               ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+        const zip_int64_t index = ZipLibrary::get().zip_file_add(archive.get(), entry.toUtf8().constData(),
+                                                                 source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
         if (index < 0) {
-            zip_source_free(source);
+            ZipLibrary::get().zip_source_free(source);
             return false;
         }
         // The fastest deflate: the archive of a large profile stays quick to write.
-        zip_set_file_compression(archive.get(), zip_uint64_t(index), ZIP_CM_DEFLATE, 1);
+        ZipLibrary::get().zip_set_file_compression(archive.get(), zip_uint64_t(index), ZIP_CM_DEFLATE, 1);
         return true;
     };
-    if (!add(kManifestName,
-             zip_source_buffer(archive.get(), manifest.constData(), zip_uint64_t(manifest.size()), 0)))
+    if (!add(kManifestName, ZipLibrary::get().zip_source_buffer(archive.get(), manifest.constData(),
+                                                                zip_uint64_t(manifest.size()), 0)))
         return failed(QStringLiteral("не удалось записать архив: %1").arg(zipError(archive.get())));
     for (const Source& source : std::as_const(sources)) {
         zip_source_t* data =
             source.file.isEmpty()
-                ? zip_source_buffer(archive.get(), source.data.constData(), zip_uint64_t(source.data.size()),
-                                    0)
-                : zip_source_file(archive.get(), QFile::encodeName(source.file).constData(), 0, source.size);
+                ? ZipLibrary::get().zip_source_buffer(archive.get(), source.data.constData(),
+                                                      zip_uint64_t(source.data.size()), 0)
+                : ZipLibrary::get().zip_source_file(archive.get(), QFile::encodeName(source.file).constData(),
+                                                    0, source.size);
         if (!add(source.entry, data))
             return failed(
                 QStringLiteral("не удалось добавить в архив %1: %2")
@@ -176,9 +180,10 @@ Outcome write(const Locations& from, const QString& archivePath, const QString& 
     }
 
     ProgressState state{&progress, 10, 98};
-    zip_register_progress_callback_with_state(archive.get(), 0.01, zipProgress, nullptr, &state);
+    ZipLibrary::get().zip_register_progress_callback_with_state(archive.get(), 0.01, zipProgress, nullptr,
+                                                                &state);
     // zip_close reads the files, writes the archive and frees it on success.
-    if (zip_close(archive.get()) != 0)
+    if (ZipLibrary::get().zip_close(archive.get()) != 0)
         return failed(QStringLiteral("архив не записан: %1").arg(zipError(archive.get())));
     archive.release();
 

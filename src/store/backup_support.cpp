@@ -1,4 +1,5 @@
 #include "backup_support.h"
+#include "zip_library.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,8 +18,9 @@ constexpr qint64 kManifestLimit = 16 * 1024 * 1024;
 std::optional<QByteArray> readEntry(zip_t* archive, zip_int64_t index, qint64 limit, QString* error)
 {
     zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat_index(archive, zip_uint64_t(index), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) {
+    ZipLibrary::get().zip_stat_init(&stat);
+    if (ZipLibrary::get().zip_stat_index(archive, zip_uint64_t(index), 0, &stat) != 0 ||
+        !(stat.valid & ZIP_STAT_SIZE)) {
         *error = zipError(archive);
         return std::nullopt;
     }
@@ -26,17 +28,17 @@ std::optional<QByteArray> readEntry(zip_t* archive, zip_int64_t index, qint64 li
         *error = QStringLiteral("слишком большой файл в архиве");
         return std::nullopt;
     }
-    zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(index), 0);
+    zip_file_t* file = ZipLibrary::get().zip_fopen_index(archive, zip_uint64_t(index), 0);
     if (!file) {
         *error = zipError(archive);
         return std::nullopt;
     }
     QByteArray data(qsizetype(stat.size), Qt::Uninitialized);
-    const zip_int64_t read = zip_fread(file, data.data(), stat.size);
+    const zip_int64_t read = ZipLibrary::get().zip_fread(file, data.data(), stat.size);
     const bool whole = read == zip_int64_t(stat.size);
     if (!whole)
-        *error = QString::fromLocal8Bit(zip_file_strerror(file));
-    zip_fclose(file);
+        *error = QString::fromLocal8Bit(ZipLibrary::get().zip_file_strerror(file));
+    ZipLibrary::get().zip_fclose(file);
     if (!whole)
         return std::nullopt;
     return data;
@@ -51,7 +53,7 @@ Outcome failed(const QString& why)
 
 QString zipError(zip_t* archive)
 {
-    return QString::fromLocal8Bit(zip_strerror(archive));
+    return QString::fromLocal8Bit(ZipLibrary::get().zip_strerror(archive));
 }
 
 bool syncFile(const QString& path)
@@ -91,7 +93,7 @@ bool looksLikeDatabase(const QString& path)
 
 bool extractEntry(zip_t* archive, zip_int64_t index, const QString& target, qint64 expected, QString* error)
 {
-    zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(index), 0);
+    zip_file_t* file = ZipLibrary::get().zip_fopen_index(archive, zip_uint64_t(index), 0);
     if (!file) {
         *error = zipError(archive);
         return false;
@@ -99,7 +101,7 @@ bool extractEntry(zip_t* archive, zip_int64_t index, const QString& target, qint
     QFile out(target);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         *error = out.errorString();
-        zip_fclose(file);
+        ZipLibrary::get().zip_fclose(file);
         return false;
     }
     out.setPermissions(kPrivateFile);
@@ -107,9 +109,10 @@ bool extractEntry(zip_t* archive, zip_int64_t index, const QString& target, qint
     qint64 total = 0;
     bool ok = true;
     for (;;) {
-        const zip_int64_t read = zip_fread(file, buffer.data(), zip_uint64_t(buffer.size()));
+        const zip_int64_t read =
+            ZipLibrary::get().zip_fread(file, buffer.data(), zip_uint64_t(buffer.size()));
         if (read < 0) {
-            *error = QString::fromLocal8Bit(zip_file_strerror(file));
+            *error = QString::fromLocal8Bit(ZipLibrary::get().zip_file_strerror(file));
             ok = false;
             break;
         }
@@ -122,7 +125,7 @@ bool extractEntry(zip_t* archive, zip_int64_t index, const QString& target, qint
         }
         total += read;
     }
-    zip_fclose(file);
+    ZipLibrary::get().zip_fclose(file);
     out.close();
     if (ok && total != expected) {
         *error = QStringLiteral("размер файла в архиве не совпадает с описанием");
@@ -133,7 +136,8 @@ bool extractEntry(zip_t* archive, zip_int64_t index, const QString& target, qint
 
 std::optional<Manifest> readManifest(zip_t* archive, QString* error)
 {
-    const zip_int64_t index = zip_name_locate(archive, kManifestName.toUtf8().constData(), ZIP_FL_ENC_GUESS);
+    const zip_int64_t index =
+        ZipLibrary::get().zip_name_locate(archive, kManifestName.toUtf8().constData(), ZIP_FL_ENC_GUESS);
     if (index < 0) {
         *error = QStringLiteral("в архиве нет описания содержимого (%1): это не резервная копия Quillarbor")
                      .arg(kManifestName);
@@ -150,10 +154,11 @@ std::optional<Manifest> readManifest(zip_t* archive, QString* error)
 
 bool inArchive(zip_t* archive, const QString& name, qint64 size, zip_int64_t* indexOut, QString* error)
 {
-    const zip_int64_t index = zip_name_locate(archive, name.toUtf8().constData(), ZIP_FL_ENC_GUESS);
+    const zip_int64_t index =
+        ZipLibrary::get().zip_name_locate(archive, name.toUtf8().constData(), ZIP_FL_ENC_GUESS);
     zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (index < 0 || zip_stat_index(archive, zip_uint64_t(index), 0, &stat) != 0) {
+    ZipLibrary::get().zip_stat_init(&stat);
+    if (index < 0 || ZipLibrary::get().zip_stat_index(archive, zip_uint64_t(index), 0, &stat) != 0) {
         *error = QStringLiteral("в архиве нет файла «%1», названного в описании").arg(name);
         return false;
     }
@@ -168,17 +173,22 @@ bool inArchive(zip_t* archive, const QString& name, qint64 size, zip_int64_t* in
 
 Zip openArchive(const QString& path, QString* error)
 {
+    if (!ZipLibrary::get().loaded()) {
+        *error = ZipLibrary::get().error;
+        return {};
+    }
     int code = 0;
-    zip_t* raw = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    zip_t* raw =
+        ZipLibrary::get().zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (!raw) {
         if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS) {
             *error = QStringLiteral("файл не является архивом ZIP или повреждён");
         } else {
             zip_error_t why;
-            zip_error_init_with_code(&why, code);
+            ZipLibrary::get().zip_error_init_with_code(&why, code);
             *error = QStringLiteral("архив не открывается: %1")
-                         .arg(QString::fromLocal8Bit(zip_error_strerror(&why)));
-            zip_error_fini(&why);
+                         .arg(QString::fromLocal8Bit(ZipLibrary::get().zip_error_strerror(&why)));
+            ZipLibrary::get().zip_error_fini(&why);
         }
     }
     return Zip(raw);

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "profile_backup.h"
+#include "zip_library.h"
 
 #include <QFile>
 #include <QString>
 #include <algorithm>
 #include <memory>
 #include <optional>
-#include <zip.h>
 
 // What the writing of archives, the restore and the daily copies share: the
 // archive's layout and the file steps that make each of them safe to kill.
@@ -35,7 +35,7 @@ bool looksLikeDatabase(const QString& path);
 
 struct ZipDiscarder
 {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
+    void operator()(zip_t* archive) const { ZipLibrary::get().zip_discard(archive); }
 };
 using Zip = std::unique_ptr<zip_t, ZipDiscarder>;
 
