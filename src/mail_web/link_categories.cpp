@@ -74,7 +74,9 @@ QString LinkCategories::fileOf(const QString& name) const
 
 bool LinkCategories::exists(const QString& name) const
 {
-    return refusalOf(name).isEmpty() && QFileInfo(fileOf(name)).isFile();
+    // The listing decides, not the file's opening: on a folder that ignores
+    // letter case "news" would open "News.dat", another category.
+    return refusalOf(name).isEmpty() && names().contains(name) && QFileInfo(fileOf(name)).isFile();
 }
 
 QStringList LinkCategories::names() const
@@ -132,7 +134,7 @@ bool LinkCategories::create(const QString& name, QString* error) const
 
 bool LinkCategories::remove(const QString& name) const
 {
-    return refusalOf(name).isEmpty() && QFile::remove(fileOf(name));
+    return exists(name) && QFile::remove(fileOf(name));
 }
 
 bool LinkCategories::append(const QString& name, const QString& line) const

@@ -10,6 +10,7 @@ namespace {
 
 constexpr int kEncodedChunk = 45; // bytes per encoded word: 60 Base64 characters, 72 in all
 constexpr int kBodyLine = 76;
+constexpr int kLongestLine = 998; // octets before CR LF that RFC 5322 allows
 
 bool isPlainAscii(const QString& text)
 {
@@ -44,6 +45,19 @@ QByteArray mailbox(const Recipient& recipient)
         name = encodeHeaderText(recipient.name);
     }
     return name + " <" + address + '>';
+}
+
+bool hasLongLine(const QByteArray& text)
+{
+    for (qsizetype start = 0; start <= text.size();) {
+        qsizetype end = text.indexOf("\r\n", start);
+        if (end < 0)
+            end = text.size();
+        if (end - start > kLongestLine)
+            return true;
+        start = end + 2;
+    }
+    return false;
 }
 
 QByteArray rfc2822Date(const QDateTime& date)
@@ -115,6 +129,50 @@ QByteArray encodeHeaderText(const QString& text)
     return encoded;
 }
 
+QByteArray encodeQuotedPrintable(const QByteArray& text)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    QByteArray encoded;
+    encoded.reserve(text.size() + text.size() / 2);
+    for (qsizetype lineStart = 0;;) {
+        qsizetype lineEnd = text.indexOf("\r\n", lineStart);
+        const bool lastLine = lineEnd < 0;
+        if (lastLine)
+            lineEnd = text.size();
+        int column = 0;
+        for (qsizetype at = lineStart; at < lineEnd; ++at) {
+            const auto c = static_cast<uchar>(text.at(at));
+            const bool lineEndsHere = at + 1 == lineEnd;
+            // A blank at the end of a line would be dropped on the way.
+            const bool literal =
+                (c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !lineEndsHere);
+            const int width = literal ? 1 : 3;
+            // Room is kept for the "=" of a soft break, except after the last
+            // character before a line break of the text.
+            const int room = lineEndsHere && !lastLine ? kBodyLine : kBodyLine - 1;
+            if (column + width > room) {
+                encoded += "=\r\n";
+                column = 0;
+            }
+            if (literal) {
+                encoded += char(c);
+            } else {
+                encoded += '=';
+                encoded += hex[c >> 4];
+                encoded += hex[c & 0xF];
+            }
+            column += width;
+        }
+        if (lastLine) {
+            if (lineEnd > lineStart)
+                encoded += "=\r\n";
+            return encoded;
+        }
+        encoded += "\r\n";
+        lineStart = lineEnd + 2;
+    }
+}
+
 QByteArray format(const Letter& letter, const QDateTime& date, const QByteArray& messageId)
 {
     QByteArray to;
@@ -125,6 +183,8 @@ QByteArray format(const Letter& letter, const QDateTime& date, const QByteArray&
     }
     const QString body = withCrLf(letter.body);
     const bool plain = isPlainAscii(QString(body).remove(QLatin1Char('\r')).remove(QLatin1Char('\n')));
+    // Servers refuse or cut lines beyond the limit; Base64 lines never come near it.
+    const bool quoted = plain && hasLongLine(body.toLatin1());
 
     QByteArray message;
     const QString from = QString(letter.from).remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
@@ -135,9 +195,12 @@ QByteArray format(const Letter& letter, const QDateTime& date, const QByteArray&
     message += "Message-ID: " + messageId + "\r\n";
     message += "MIME-Version: 1.0\r\n";
     message += "Content-Type: text/plain; charset=UTF-8\r\n";
-    message += QByteArray("Content-Transfer-Encoding: ") + (plain ? "7bit" : "base64") + "\r\n";
+    const QByteArray transferEncoding = quoted ? "quoted-printable" : (plain ? "7bit" : "base64");
+    message += "Content-Transfer-Encoding: " + transferEncoding + "\r\n";
     message += "\r\n";
-    if (plain) {
+    if (quoted) {
+        message += encodeQuotedPrintable(body.toLatin1());
+    } else if (plain) {
         message += body.toLatin1();
     } else {
         const QByteArray encoded = body.toUtf8().toBase64();

@@ -8,6 +8,7 @@
 #include "section_buttons.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -49,6 +50,9 @@ ResourcesSection::ResourcesSection(SectionHost& host, QGroupBox* box, const Link
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->setEditable(true);
     ComboBox2->setInsertPolicy(QComboBox::NoInsert);
+    // Categories that differ only in letter case are different files: a name
+    // typed in the box must not be taken for another on Enter or on leaving it.
+    ComboBox2->completer()->setCaseSensitivity(Qt::CaseSensitive);
     ComboBox2->setGeometry(16, 52, 400, 28);
     auto* caption = new QLabel(QStringLiteral("Категория:"), box);
     caption->setObjectName(QStringLiteral("Label14"));
@@ -151,13 +155,11 @@ void ResourcesSection::BitBtn12Click()
         return;
     if (!m_categories.remove(name))
         return;
-    for (int i = 0; i < ComboBox2->count(); ++i) {
-        if (ComboBox2->itemText(i).compare(name, Qt::CaseInsensitive) == 0) {
-            const QSignalBlocker quiet(ComboBox2);
-            ComboBox2->removeItem(i);
-            ComboBox2->setEditText(name);
-            break;
-        }
+    const int item = ComboBox2->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (item >= 0) {
+        const QSignalBlocker quiet(ComboBox2);
+        ComboBox2->removeItem(item);
+        ComboBox2->setEditText(name);
     }
     ListBox4->clear();
     MessageBoxes::information(kInformationTitle, QStringLiteral("Категория удалена!"));

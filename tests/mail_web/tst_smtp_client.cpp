@@ -33,6 +33,53 @@ QByteArray letterText(const QString& subject, const QString& body)
                                MailMessage::newMessageId(letter.from));
 }
 
+// A strict reader of quoted-printable: besides decoding, it finds fault with
+// anything a careful encoder would not write.
+QByteArray decodeQuotedPrintable(const QByteArray& encoded, QString* fault)
+{
+    const auto isHex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
+    QByteArray decoded;
+    if (!encoded.isEmpty() && !encoded.endsWith("\r\n"))
+        *fault = QStringLiteral("no CR LF at the end");
+    const QList<QByteArray> lines = encoded.split('\n');
+    for (qsizetype n = 0; n + 1 < lines.size() && fault->isEmpty(); ++n) {
+        const QByteArray& line = lines.at(n);
+        const QString where = QStringLiteral(" in line %1: %2").arg(n).arg(QString::fromLatin1(line));
+        if (!line.endsWith('\r'))
+            *fault = QStringLiteral("bare LF") + where;
+        else if (line.size() - 1 > 76)
+            *fault = QStringLiteral("longer than 76") + where;
+        else if (line.endsWith(" \r") || line.endsWith("\t\r"))
+            *fault = QStringLiteral("blank at the end") + where;
+        const qsizetype length = line.size() - 1;
+        bool soft = false;
+        for (qsizetype at = 0; at < length && fault->isEmpty(); ++at) {
+            const char c = line.at(at);
+            if (c == '=' && at + 1 == length) {
+                soft = true;
+            } else if (c == '=') {
+                if (at + 2 >= length || !isHex(line.at(at + 1)) || !isHex(line.at(at + 2)))
+                    *fault = QStringLiteral("broken escape") + where;
+                else
+                    decoded += char(line.mid(at + 1, 2).toInt(nullptr, 16));
+                at += 2;
+            } else if ((c < 33 || c > 126) && c != ' ' && c != '\t') {
+                *fault = QStringLiteral("raw octet %1").arg(int(uchar(c))) + where;
+            } else {
+                decoded += c;
+            }
+        }
+        if (!soft)
+            decoded += "\r\n";
+    }
+    return decoded;
+}
+
+QStringList bodyLinesOf(const QByteArray& message)
+{
+    return QString::fromLatin1(message.mid(message.indexOf("\r\n\r\n") + 4)).split(QStringLiteral("\r\n"));
+}
+
 } // namespace
 
 class TestSmtpClient : public QObject
@@ -86,6 +133,76 @@ private slots:
         const QByteArray subject = MailMessage::encodeHeaderText(QString(60, QChar(0x0416)));
         for (const QByteArray& word : subject.split('\n'))
             QVERIFY(word.trimmed().size() <= 75);
+    }
+
+    void longLinesAreSentQuotedPrintable()
+    {
+        // The escapes, blanks and soft breaks at every column a line can reach.
+        QList<QByteArray> texts = {
+            "a=b \r\nЖ", QByteArray(5000, '='), QByteArray(200, ' ') + "x", "tab\t\r\nblank \r\n\r\n",
+            "\r\n",      "no break at the end"};
+        const QList<QByteArray> tails = {"=", "Ж", " ", "\t", "a", "😀", " \r\n", "==\r\nx", "\x01"};
+        for (int length = 70; length <= 80; ++length)
+            for (const QByteArray& tail : tails)
+                texts.append(QByteArray(length, 'a') + tail + QByteArray(length % 3, 'b'));
+        texts.append(QStringLiteral("Съешь же ещё этих мягких французских булок, да выпей чаю. ")
+                         .repeated(100)
+                         .toUtf8());
+        for (const QByteArray& text : texts) {
+            QString fault;
+            const QByteArray encoded = MailMessage::encodeQuotedPrintable(text);
+            QCOMPARE(decodeQuotedPrintable(encoded, &fault), text);
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        }
+        QCOMPARE(MailMessage::encodeQuotedPrintable("a=b \r\nЖ"), QByteArray("a=3Db=20\r\n=D0=96=\r\n"));
+        QCOMPARE(MailMessage::encodeQuotedPrintable(QByteArray(80, 'a') + "\r\n"),
+                 QByteArray(75, 'a') + "=\r\naaaaa\r\n");
+        QCOMPARE(MailMessage::encodeQuotedPrintable(QByteArray()), QByteArray());
+
+        // 998 characters is the longest line that goes as it is.
+        const QString longest(998, QLatin1Char('x'));
+        QByteArray text = letterText(QStringLiteral("x"), QStringLiteral("short\n") + longest);
+        QVERIFY(text.contains("Content-Transfer-Encoding: 7bit\r\n"));
+        QCOMPARE(bodyLinesOf(text).value(1), longest);
+        text = letterText(QStringLiteral("x"), QStringLiteral("short\n") + longest + QLatin1Char('='));
+        QVERIFY(text.contains("Content-Transfer-Encoding: quoted-printable\r\n"));
+        QString fault;
+        QCOMPARE(decodeQuotedPrintable(text.mid(text.indexOf("\r\n\r\n") + 4), &fault),
+                 "short\r\n" + longest.toLatin1() + '=');
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        // Text beyond ASCII keeps Base64, whose lines are short whatever the text's.
+        text = letterText(QStringLiteral("x"), QString(2000, QChar(0x0416)));
+        QVERIFY(text.contains("Content-Transfer-Encoding: base64\r\n"));
+    }
+
+    void longLinesArriveWhole()
+    {
+        SmtpTestServer server(
+            {QStringLiteral("login"), QStringLiteral("tester@example.com"), QStringLiteral("secret"), 0});
+        QVERIFY(server.port() > 0);
+        QString line;
+        for (int n = 0; line.size() < 5000; ++n)
+            line += QStringLiteral("word%1 = x\t").arg(n);
+        line.truncate(5000);
+        const QString ascii =
+            QStringLiteral("Start\n") + line + QStringLiteral("\n.\nblanks at the end   \n\nend =");
+        const QString cyrillic = QStringLiteral("Привет!\n") + line + QStringLiteral("\nЖ") +
+                                 QString(4999, QChar(0x0416)) + QStringLiteral("\nПока.");
+        for (const QString& body : {ascii, cyrillic}) {
+            const auto result = SmtpClient::send(requestTo(server, {QStringLiteral("ann@example.com")},
+                                                           letterText(QStringLiteral("Long"), body)));
+            QCOMPARE(int(result.outcome), int(SmtpClient::Outcome::Sent));
+        }
+        QCOMPARE(server.letterCount(), 2);
+        for (int n = 1; n <= 2; ++n) {
+            const QJsonObject letter = server.letter(n);
+            QCOMPARE(letter.value("body").toString(),
+                     QString(n == 1 ? ascii : cyrillic).replace("\n", "\r\n"));
+            for (const QString& raw : letter.value("raw").toString().split(QStringLiteral("\r\n")))
+                QVERIFY2(raw.size() <= 76, qPrintable(raw.left(100)));
+        }
+        QVERIFY(server.letter(1).value("raw").toString().contains(
+            QStringLiteral("Content-Transfer-Encoding: quoted-printable\r\n")));
     }
 
     void letterGoesOutWithLoginAndDecodesWhole()
