@@ -2,8 +2,10 @@
 
 #include <QObject>
 #include <QString>
+#include <map>
+#include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
 // One organiser per user: two running copies would each pop up the same
 // reminder, each launch the same task and each write the same settings file.
@@ -35,18 +37,23 @@ public:
     // Frees the name so that a copy started from now on runs: the restart
     // after a restore starts the new copy while this one is still ending.
     void release();
-    bool isHeld() const { return m_server != nullptr; }
+    bool isHeld() const { return m_listener >= 0; }
 
 signals:
     // A later start asked for the window.
     void activationRequested();
 
 private:
+    struct Caller;
     bool askRunningCopy() const;
     bool listen();
-    void answer();
+    void acceptCallers();
+    void readCaller(int fd);
+    void dropCaller(int fd);
 
     QString m_folder;
     QString m_socketPath;
-    QLocalServer* m_server = nullptr;
+    int m_listener = -1;
+    QSocketNotifier* m_listenerNotifier = nullptr;
+    std::map<int, std::unique_ptr<Caller>> m_callers;
 };

@@ -5,17 +5,39 @@
 
 #include "section_buttons.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QOpenGLContext>
 #include <QPluginLoader>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
 
+// Exported by Qt's GUI library, declared only in its private headers.
+void qt_gl_set_global_share_context(QOpenGLContext* context);
+
 namespace {
 
 using SectionButtons::button;
+
+// The web engine draws through an OpenGL context shared with Qt's own. Asked
+// for at start, that sharing would open an OpenGL implementation at every
+// start (tens of megabytes) for a browser most runs never show: it is set up
+// here instead, just before the engine is first loaded.
+void shareOpenGLContexts()
+{
+    if (QOpenGLContext::globalShareContext())
+        return;
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    auto* context = new QOpenGLContext(qApp);
+    context->setFormat(QSurfaceFormat::defaultFormat());
+    // Kept even where no OpenGL can be had (a display without it, offscreen):
+    // the engine then finds the context invalid and composites in software.
+    context->create();
+    qt_gl_set_global_share_context(context);
+}
 
 } // namespace
 
@@ -62,6 +84,7 @@ bool BrowserSection::ensureEngine()
         return true;
     if (m_failed)
         return false;
+    shareOpenGLContexts();
     QPluginLoader loader(moduleFile(m_programFolder));
     auto* engine = qobject_cast<BrowserEngine*>(loader.instance());
     if (engine)

@@ -108,12 +108,16 @@ QString ProfileDatabase::openFailureMessage()
     // The driver package lies on the program's site; a build without one
     // names no address.
     const QString site = BuildAddresses::site();
-    return QStringLiteral("Критическая ошибка подключения базы данных!\r\n"
-                          "Попробуйте переустановить программу или закачать драйвер для поддержки работы с "
-                          "базами данных") +
-           (site.isEmpty() ? QStringLiteral(".\r\n")
-                           : QStringLiteral(":\r\n") + site + QStringLiteral("download/mdac_typ.zip\r\n")) +
-           QStringLiteral("Если Вам не удаётся устранить неисправность, то обратитесь в службу поддержки.");
+    QString message = QStringLiteral("Критическая ошибка подключения базы данных!\r\n"
+                                     "Попробуйте переустановить программу или закачать драйвер для поддержки "
+                                     "работы с базами данных");
+    if (site.isEmpty())
+        message += QStringLiteral(".\r\n");
+    else
+        message += QStringLiteral(":\r\n") + site + QStringLiteral("download/mdac_typ.zip\r\n");
+    message +=
+        QStringLiteral("Если Вам не удаётся устранить неисправность, то обратитесь в службу поддержки.");
+    return message;
 }
 
 void ProfileDatabase::startLoadingDriver()

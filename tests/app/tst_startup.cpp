@@ -2,6 +2,7 @@
 #include "first_run_window.h"
 #include "help_viewer.h"
 #include "main_window.h"
+#include "profile_database.h"
 #include "registry_store.h"
 #include "scripted_seams.h"
 #include "settings.h"
