@@ -34,45 +34,53 @@ bool makeFolder(const QString& folder)
     return true;
 }
 
-Outcome run(const QString& folder, Progress& progress, const HttpsDownload::Options& options)
+Result run(const QString& folder, Progress& progress, const HttpsDownload::Options& options)
 {
     const QString base = HttpsDownload::baseAddress();
     // A build without a plug-in server fetches nothing, and loads no network library for it.
     if (base.isEmpty())
-        return Outcome::CatalogueFailed;
+        return {Outcome::NoServer, {}};
     progress.show();
     const QString index = folder + QLatin1Char('/') + Catalogue::kIndexFile;
     HttpsDownload::Options catalogueOptions = options;
     catalogueOptions.sizeLimit = kCatalogueLimit;
     if (!makeFolder(folder) || !HttpsDownload::fetch(base + Catalogue::kListFile, index, catalogueOptions).ok)
-        return cancelled(options) ? Outcome::Cancelled : Outcome::CatalogueFailed;
+        return {cancelled(options) ? Outcome::Cancelled : Outcome::CatalogueFailed, {}};
 
     QFile file(index);
     if (!file.open(QIODevice::ReadOnly))
-        return Outcome::Failed;
+        return {Outcome::Failed, {}};
     const Catalogue::Reading reading = Catalogue::read(file.read(kCatalogueLimit));
     file.close();
     if (reading.kind == Catalogue::Reading::Kind::Bad)
-        return Outcome::BadCatalogue;
+        return {Outcome::BadCatalogue, {}};
     if (reading.kind == Catalogue::Reading::Kind::Unreadable)
-        return Outcome::Failed;
+        return {Outcome::Failed, {}};
 
     const int maximum = qMax(reading.count, 0);
     progress.setMaximum(maximum);
     int position = 0;
+    QStringList failed;
     for (const QString& name : reading.names) {
         if (cancelled(options))
-            return Outcome::Cancelled;
+            return {Outcome::Cancelled, {}};
         if (Catalogue::isSafeName(name)) {
             const QString url = base + QString::fromLatin1(QUrl::toPercentEncoding(name));
-            HttpsDownload::fetch(url, folder + QLatin1Char('/') + name, options);
+            if (!HttpsDownload::fetch(url, folder + QLatin1Char('/') + name, options).ok &&
+                !failed.contains(name))
+                failed.append(name);
         }
         progress.setPosition(++position);
     }
+    // The last library may have been cut short by the stop.
+    if (cancelled(options))
+        return {Outcome::Cancelled, {}};
     // A catalogue that names fewer libraries than it counts is read when its
     // names are.
     progress.setPosition(maximum);
-    return Outcome::Done;
+    if (!failed.isEmpty())
+        return {Outcome::LibrariesFailed, failed};
+    return {Outcome::Done, {}};
 }
 
 } // namespace CatalogueDownload

@@ -3,6 +3,7 @@
 #include "https_download.h"
 
 #include <QString>
+#include <QStringList>
 
 // The download shared by the automatic and the manual path: the catalogue
 // into index.dat, then every library it names, beside it in one folder.
@@ -21,16 +22,25 @@ public:
 };
 
 enum class Outcome {
-    Done,            // the catalogue was read and its libraries asked for
+    Done,            // the catalogue was read and every library it names arrived
+    LibrariesFailed, // the catalogue was read, but some libraries did not arrive
+    NoServer,        // this build names no plug-in server: nothing was touched
     CatalogueFailed, // the catalogue could not be fetched
     BadCatalogue,    // no header line, or a count of 0
     Failed,          // index.dat unreadable or its count no number
     Cancelled        // the program is ending
 };
 
-// Libraries that fail to arrive are simply missing; names that are not plain
-// file names are not fetched.
-Outcome run(const QString& folder, Progress& progress, const HttpsDownload::Options& options = {});
+struct Result
+{
+    Outcome outcome = Outcome::Failed;
+    // The libraries that did not arrive, in the catalogue's order.
+    QStringList failedFiles;
+};
+
+// A library that fails to arrive leaves no file under its name and is listed
+// in failedFiles; names that are not plain file names are not fetched.
+Result run(const QString& folder, Progress& progress, const HttpsDownload::Options& options = {});
 
 // The folder made for downloads, private to the user; false when it cannot be.
 bool makeFolder(const QString& folder);

@@ -45,8 +45,6 @@ size_t writeBody(char* data, size_t size, size_t count, void* userData)
 int onProgress(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     const auto* options = static_cast<const Options*>(userData);
-    if (options->whileWaiting)
-        options->whileWaiting();
     return options->cancelled && options->cancelled() ? 1 : 0;
 }
 

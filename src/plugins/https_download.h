@@ -17,9 +17,6 @@ struct Options
 {
     // Polled during the transfer: true abandons it.
     std::function<bool()> cancelled;
-    // Called now and then during the transfer (the manual download keeps
-    // the window painted with it).
-    std::function<void()> whileWaiting;
     qint64 sizeLimit = 64 * 1024 * 1024;
 };
 

@@ -8,29 +8,17 @@
 #include "section_host.h"
 #include "settings.h"
 
-#include <QCoreApplication>
 #include <QProgressBar>
 #include <QPushButton>
 
 namespace {
 constexpr int kDaysBetweenDownloads = 14;
+// More names than this would not fit the error box.
+constexpr int kFailedFilesListed = 20;
+const QString kDownloadTitle = QStringLiteral("Закачка плагинов");
 } // namespace
 
-// The manual download tells the bar itself.
-class PluginDownloads::Bar : public CatalogueDownload::Progress
-{
-public:
-    explicit Bar(PluginDownloads& owner) : m_owner(owner) {}
-    void show() override { m_owner.showBar(); }
-    void setMaximum(int maximum) override { m_owner.setBarMaximum(maximum); }
-    void setPosition(int position) override { m_owner.setBarPosition(position); }
-    void hide() override { m_owner.hideBar(); }
-
-private:
-    PluginDownloads& m_owner;
-};
-
-// The thread's progress is carried out on the main thread, in order.
+// A thread's progress is carried out on the main thread, in order.
 class PluginDownloads::Relay : public CatalogueDownload::Progress
 {
 public:
@@ -63,6 +51,32 @@ private:
     PluginDownloads& m_owner;
 };
 
+// The manual download: the same work as MyThread's, its outcome handed back
+// to the main thread after the last of its progress.
+class PluginDownloads::ManualThread : public QThread
+{
+public:
+    explicit ManualThread(PluginDownloads& owner) : m_owner(owner) {}
+
+protected:
+    void run() override
+    {
+        Relay relay(m_owner);
+        CatalogueDownload::Result result;
+        try {
+            HttpsDownload::Options options;
+            options.cancelled = [this] { return isInterruptionRequested(); };
+            result = CatalogueDownload::run(m_owner.m_folder, relay, options);
+        } catch (...) {
+            result = {};
+        }
+        relay.post([owner = &m_owner, result] { ErrorHandler::guard([&] { owner->manualEnded(result); }); });
+    }
+
+private:
+    PluginDownloads& m_owner;
+};
+
 MyThread::MyThread(PluginDownloads& owner) : m_owner(owner)
 {
     setObjectName(QStringLiteral("MyThread"));
@@ -81,7 +95,10 @@ void MyThread::run()
                 owner->stopBar();
             });
         };
-        switch (CatalogueDownload::run(m_owner.m_folder, relay, options)) {
+        const CatalogueDownload::Result result = CatalogueDownload::run(m_owner.m_folder, relay, options);
+        switch (result.outcome) {
+        case CatalogueDownload::Outcome::NoServer:
+            break;
         case CatalogueDownload::Outcome::CatalogueFailed:
             // Offline at start-up: nothing to say.
             relay.post([owner] { owner->stopBar(); });
@@ -91,6 +108,13 @@ void MyThread::run()
             break;
         case CatalogueDownload::Outcome::Failed:
             failed();
+            break;
+        case CatalogueDownload::Outcome::LibrariesFailed:
+            // No date: the next start tries again.
+            relay.post([owner, files = result.failedFiles] {
+                PluginDownloads::reportFailedFiles(files);
+                owner->stopBar();
+            });
             break;
         case CatalogueDownload::Outcome::Done: {
             // The store takes its own lock: this write cannot interleave with
@@ -119,10 +143,15 @@ PluginDownloads::PluginDownloads(SectionHost& host, QString folder, QObject* par
 
 PluginDownloads::~PluginDownloads()
 {
-    m_stopping = true;
-    if (m_thread) {
-        m_thread->requestInterruption();
-        m_thread->wait();
+    const QList<QThread*> threads = {m_thread, m_manualThread};
+    for (QThread* thread : threads) {
+        if (thread)
+            thread->requestInterruption();
+    }
+    // Whatever they post meanwhile is dropped with this object.
+    for (QThread* thread : threads) {
+        if (thread)
+            thread->wait();
     }
 }
 
@@ -141,7 +170,9 @@ bool PluginDownloads::isDue(const Settings::Record& record, const QDate& today)
 
 void PluginDownloads::decideAtStartUp()
 {
-    if (m_thread || !isDue(m_host.settings(), Clock::today()))
+    // A build without a plug-in server has nothing to fetch, and says so only
+    // when asked by the button.
+    if (m_thread || HttpsDownload::baseAddress().isEmpty() || !isDue(m_host.settings(), Clock::today()))
         return;
     m_thread = new MyThread(*this);
     m_thread->setParent(this);
@@ -152,7 +183,7 @@ void PluginDownloads::bindControls(QPushButton* button, QProgressBar* bar)
 {
     m_button = button;
     m_bar = bar;
-    m_button->setEnabled(!m_buttonDisabled);
+    m_button->setEnabled(!m_buttonDisabled && !m_manualThread);
     connect(m_button, &QPushButton::clicked, this,
             [this] { ErrorHandler::guard([this] { Button10Click(); }); });
     applyBar();
@@ -170,19 +201,32 @@ void PluginDownloads::settingsShown()
 
 void PluginDownloads::Button10Click()
 {
-    if (m_manualRunning)
+    // Both downloads write the same folder: one at a time.
+    if (m_manualThread || (m_thread && !m_thread->workFinished()))
         return;
-    m_manualRunning = true;
+    if (HttpsDownload::baseAddress().isEmpty()) {
+        MessageBoxes::warning(kDownloadTitle, kNoServer);
+        return;
+    }
     m_host.setStatusMessage(QStringLiteral("Пожалуйста подождите..."));
-    Bar bar(*this);
-    HttpsDownload::Options options;
-    // The window takes no input until the last file has come, but keeps
-    // painting, so the bar is seen to move.
-    options.whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    options.cancelled = [this] { return cancelRequested(); };
-    const CatalogueDownload::Outcome outcome = CatalogueDownload::run(m_folder, bar, options);
-    m_manualRunning = false;
-    switch (outcome) {
+    if (m_button)
+        m_button->setEnabled(false);
+    m_manualThread = new ManualThread(*this);
+    m_manualThread->setObjectName(QStringLiteral("ManualDownload"));
+    m_manualThread->setParent(this);
+    m_manualThread->start();
+}
+
+void PluginDownloads::manualEnded(const CatalogueDownload::Result& result)
+{
+    if (m_manualThread) {
+        m_manualThread->wait();
+        delete m_manualThread;
+        m_manualThread = nullptr;
+    }
+    if (m_button)
+        m_button->setEnabled(!m_buttonDisabled);
+    switch (result.outcome) {
     case CatalogueDownload::Outcome::Done:
         // Kept apart from the automatic download's date: a manual download
         // does not put the next automatic one off.
@@ -192,6 +236,14 @@ void PluginDownloads::Button10Click()
         break;
     case CatalogueDownload::Outcome::Cancelled:
         return;
+    case CatalogueDownload::Outcome::NoServer:
+        // The server's address was taken away after the click.
+        MessageBoxes::warning(kDownloadTitle, kNoServer);
+        return;
+    case CatalogueDownload::Outcome::LibrariesFailed:
+        reportFailedFiles(result.failedFiles);
+        stopBar();
+        return;
     default:
         break;
     }
@@ -199,9 +251,14 @@ void PluginDownloads::Button10Click()
     stopBar();
 }
 
-bool PluginDownloads::cancelRequested() const
+void PluginDownloads::reportFailedFiles(const QStringList& files)
 {
-    return m_stopping;
+    QString text = QStringLiteral("Не удалось закачать файлы плагинов:");
+    for (const QString& name : files.mid(0, kFailedFilesListed))
+        text += QStringLiteral("\r\n") + name;
+    if (files.size() > kFailedFilesListed)
+        text += QStringLiteral("\r\nи ещё %1").arg(files.size() - kFailedFilesListed);
+    MessageBoxes::errorBox(text);
 }
 
 void PluginDownloads::showBar()

@@ -5,7 +5,8 @@ Makes a self-signed certificate for 127.0.0.1 (and, on request, a second,
 unrelated one), serves the files of --root under /plugins/, writes every
 requested path to requests.log in --out, and prints "port N" once it
 listens. Special names: cut.dll promises more bytes than it sends and
-closes the connection; with --delay the catalogue is answered that late.
+closes the connection; names starting with "slow" are sent in ten pieces
+over about a second; with --delay the catalogue is answered that late.
 """
 import argparse
 import http.server
@@ -73,6 +74,13 @@ def main():
             self.send_response(200)
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
+            if name.startswith("slow"):
+                piece = len(body) // 10 + 1
+                for start in range(0, len(body), piece):
+                    self.wfile.write(body[start:start + piece])
+                    self.wfile.flush()
+                    time.sleep(0.1)
+                return
             self.wfile.write(body)
 
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
