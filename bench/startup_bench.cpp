@@ -18,7 +18,8 @@ using BenchSupport::median;
 
 namespace {
 
-// What a program printed once its window was mapped.
+// What a program printed once its window was mapped. The bare window
+// prints no helpers line: it reads none.
 struct ProcessFigure
 {
     bool shown = false;
@@ -37,19 +38,20 @@ ProcessFigure timeProcess(const QString& program, const QStringList& arguments)
     clock.start();
     process.start(program, arguments);
     ProcessFigure figure;
-    while (process.waitForReadyRead(30000)) {
+    bool helpersRead = false;
+    while (!helpersRead && process.waitForReadyRead(30000)) {
         while (process.canReadLine()) {
-            // "shown <resident kB> kB <helper processes>"
+            // "shown <resident kB> kB", then "helpers <processes started>"
             const QList<QByteArray> words = process.readLine().simplified().split(' ');
-            if (words.value(0) != "shown")
-                continue;
-            figure.shown = true;
-            figure.milliseconds = clock.nsecsElapsed() / 1e6;
-            figure.residentMb = words.value(1).toDouble() / 1024;
-            figure.helpers = words.value(3).toInt();
+            if (words.value(0) == "shown" && !figure.shown) {
+                figure.milliseconds = clock.nsecsElapsed() / 1e6;
+                figure.shown = true;
+                figure.residentMb = words.value(1).toDouble() / 1024;
+            } else if (words.value(0) == "helpers") {
+                figure.helpers = words.value(1).toInt();
+                helpersRead = true;
+            }
         }
-        if (figure.shown)
-            break;
     }
     if (!process.waitForFinished(10000))
         process.kill();

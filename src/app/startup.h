@@ -23,8 +23,8 @@ void prepareApplication(QApplication& application);
 void prepareSettings(RegistryStore& registry);
 
 // For the start-up benchmark: once the window is first mapped and exposed,
-// print "shown", the resident memory and the number of processes started by
-// this one, and end. Called before the window is shown.
+// print "shown" with the resident memory, then "helpers" with the number of
+// processes started by this one, and end. Called before the window is shown.
 void reportShownAndQuit(QWidget& window);
 
 // The whole entry; returns the process's exit code.
