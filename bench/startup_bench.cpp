@@ -133,42 +133,54 @@ struct Medians
 {
     double program = 0;
     double bare = 0;
+    double text = 0;
     double programMb = 0;
     double bareMb = 0;
+    double textMb = 0;
     int helpers = 0;
 };
 
 Medians measure(const QString& bareProgram, int runs, QTextStream& out)
 {
     const QString program = QStringLiteral(QUILL_PROGRAM_DIR "/quillarbor");
-    QList<double> times, bareTimes, resident, bareResident;
+    QList<double> times, bareTimes, textTimes, resident, bareResident, textResident;
     int helpers = 0;
     for (int run = 0; run < runs; ++run) {
         const ProcessFigure organiser = timeProcess(program, {});
         const ProcessFigure bare = timeProcess(bareProgram, {});
-        if (!organiser.shown || !bare.shown) {
+        const ProcessFigure text = timeProcess(bareProgram, {QStringLiteral("--text")});
+        if (!organiser.shown || !bare.shown || !text.shown) {
             out << "  run " << run << ": a window was not shown" << Qt::endl;
             continue;
         }
         out << "  run " << run << ": organiser " << organiser.milliseconds << " ms, " << organiser.residentMb
             << " MB, " << organiser.helpers << " helpers; bare " << bare.milliseconds << " ms, "
-            << bare.residentMb << " MB" << Qt::endl;
+            << bare.residentMb << " MB; bare with text " << text.milliseconds << " ms, " << text.residentMb
+            << " MB" << Qt::endl;
         times.append(organiser.milliseconds);
         resident.append(organiser.residentMb);
         bareTimes.append(bare.milliseconds);
         bareResident.append(bare.residentMb);
+        textTimes.append(text.milliseconds);
+        textResident.append(text.residentMb);
         helpers = qMax(helpers, organiser.helpers);
     }
-    return {median(times), median(bareTimes), median(resident), median(bareResident), helpers};
+    return {median(times),    median(bareTimes),    median(textTimes),
+            median(resident), median(bareResident), median(textResident),
+            helpers};
 }
 
 void report(const char* profile, const Medians& figures, QTextStream& out)
 {
+    const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0; };
     out << profile << ": organiser median " << figures.program << " ms, " << figures.programMb
-        << " MB resident, at most " << figures.helpers << " helper processes; bare Qt Widgets window "
-        << figures.bare << " ms, " << figures.bareMb << " MB" << Qt::endl;
-    out << profile << ": ratio of time " << (figures.bare > 0 ? figures.program / figures.bare : 0)
-        << ", ratio of memory " << (figures.bareMb > 0 ? figures.programMb / figures.bareMb : 0) << Qt::endl;
+        << " MB resident, at most " << figures.helpers << " helper processes" << Qt::endl;
+    out << profile << ": bare Qt Widgets window " << figures.bare << " ms, " << figures.bareMb
+        << " MB: ratio of time " << ratio(figures.program, figures.bare) << ", of memory "
+        << ratio(figures.programMb, figures.bareMb) << Qt::endl;
+    out << profile << ": bare window with a line of text " << figures.text << " ms, " << figures.textMb
+        << " MB: ratio of time " << ratio(figures.program, figures.text) << ", of memory "
+        << ratio(figures.programMb, figures.textMb) << Qt::endl;
 }
 
 } // namespace

@@ -1,4 +1,6 @@
 #include "about_window.h"
+#include "browser_section.h"
+#include "build_addresses.h"
 #include "error_handler.h"
 #include "main_window.h"
 #include "registry_store.h"
@@ -12,16 +14,19 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 #include <memory>
 
 // Fails in the middle of handling an event, as a faulty handler would.
@@ -119,6 +124,45 @@ private slots:
         m_window->showSection(12345);
         for (QGroupBox* box : boxes)
             QVERIFY(!box->isVisible());
+    }
+
+    // The publisher's pages where this build has their addresses; its own
+    // help pages in their place where it has not.
+    void siteNodesShowTheSiteOrTheProgramsOwnPages()
+    {
+        const auto page = [](int number) {
+            return QUrl::fromLocalFile(
+                       QFileInfo(TestHome::programFolder() + QStringLiteral("Manual/%1.htm").arg(number))
+                           .absoluteFilePath())
+                .toString();
+        };
+        const BuildAddresses::Set none;
+        BuildAddresses::setForTests(&none);
+        const auto restore = qScopeGuard([] { BuildAddresses::setForTests(nullptr); });
+        // The section is made on its first showing.
+        m_window->showSection(Sections::kNews);
+        auto* browser = m_window->findChild<BrowserSection*>(QStringLiteral("BrowserSection"));
+        QVERIFY(browser);
+        for (const int node : {Sections::kSite, Sections::kNewVersions}) {
+            browser->Edit7->clear();
+            m_window->showSection(node);
+            QTRY_COMPARE_WITH_TIMEOUT(browser->Edit7->text(), page(1), 60000);
+        }
+        m_window->showSection(Sections::kPluginDownloads);
+        QTRY_COMPARE_WITH_TIMEOUT(browser->Edit7->text(), page(14), 60000);
+
+        // The site itself is only asked for: the tests' browser reaches no network.
+        const BuildAddresses::Set published{QStringLiteral("https://quillarbor.test/"),
+                                            {},
+                                            {},
+                                            QStringLiteral("https://quillarbor.test/plugins.html")};
+        BuildAddresses::setForTests(&published);
+        m_window->showSection(Sections::kSite);
+        QTRY_COMPARE_WITH_TIMEOUT(browser->Edit7->text(), QStringLiteral("https://quillarbor.test/"), 60000);
+        m_window->showSection(Sections::kPluginDownloads);
+        QTRY_COMPARE_WITH_TIMEOUT(browser->Edit7->text(),
+                                  QStringLiteral("https://quillarbor.test/plugins.html"), 60000);
+        QVERIFY(m_seams->shell.opened.isEmpty());
     }
 
     void errorAndSuccessBoxesAndTheApplicationWideHandler()
