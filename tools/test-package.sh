@@ -84,17 +84,24 @@ in_root runuser -u anna -- sh -c 'mkdir -m 0700 -p /tmp/anna-runtime &&
     cd && DISPLAY=:7 HOME=/home/anna XDG_RUNTIME_DIR=/tmp/anna-runtime QT_QPA_PLATFORM=xcb \
     quillarbor >/tmp/quillarbor.log 2>&1 & echo $! >/tmp/quillarbor.pid'
 # A first start: the splash fades in, then the first-run window asks to visit
-# the maker's site; the check answers it with Enter, as a user would.
+# the maker's site; the check answers it with Enter, as a user would. A build
+# without a site then shows its own page about the program, which the check
+# closes with Escape.
 window_shown() {
     in_root sh -c "for w in \$(DISPLAY=:7 xdotool search --name '$1' 2>/dev/null); do
         DISPLAY=:7 xwininfo -id \$w | grep -q 'Map State: IsViewable' && echo \$w && exit 0; done; exit 1"
 }
 answered=
+closed=
 main=
 for _ in $(seq 600); do
     if [ -z "$answered" ] && box=$(window_shown '^Информация$'); then
         in_root sh -c "DISPLAY=:7 xdotool windowfocus $box sleep 0.3 key Return" && answered=yes &&
             step "the first-run message box showed and was answered"
+    fi
+    if [ -n "$answered" ] && [ -z "$closed" ] && about=$(window_shown '^Справка - Quillarbor$'); then
+        in_root sh -c "DISPLAY=:7 xdotool windowfocus $about sleep 0.3 key Escape" && closed=yes &&
+            step "the page about the program showed and was closed"
     fi
     if main=$(window_shown '^Quillarbor 3\.2 - anna$'); then
         break
