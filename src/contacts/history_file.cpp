@@ -1,8 +1,10 @@
 #include "history_file.h"
 
+#include "interrupted_saves.h"
 #include "text_decoding.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace HistoryFile {
@@ -40,6 +42,10 @@ QByteArray format(const QStringList& entries)
 
 bool load(const QString& path, QStringList* entries, QString* error)
 {
+    // A save killed before its rename leaves its temporary file beside the
+    // history, which is still the old one, whole: it goes as the history is read.
+    const QFileInfo info(path);
+    InterruptedSaves::sweep(info.absolutePath(), {info.fileName()});
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)

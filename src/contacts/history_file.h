@@ -12,7 +12,8 @@ namespace HistoryFile {
 QStringList parse(const QByteArray& bytes);
 QByteArray format(const QStringList& entries);
 
-// False with a reason when the file cannot be read.
+// False with a reason when the file cannot be read. The temporary file of a
+// save killed before its rename, left beside it, is removed first.
 bool load(const QString& path, QStringList* entries, QString* error = nullptr);
 // Replaces the file whole through a temporary file, so that a crash while
 // writing leaves the old history in place.

@@ -55,6 +55,18 @@ private slots:
         QCOMPARE(items(later), (QStringList{"Отчёт", "Отчёт", "Отчёт", ""}));
         QCOMPARE(later.currentText(), QStringLiteral("черновик"));
         QVERIFY(!QDir(m_home->profileFolder()).entryList(QDir::Files).join(' ').contains(".dic."));
+
+        // A save killed before its rename left its temporary file: the next
+        // reading finds the old history whole and the leftover gone.
+        QFile leftover(path + ".Ab12Cd");
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.write("Отч");
+        leftover.close();
+        TSmartBox afterKill(*m_registry);
+        afterKill.setObjectName("Theme");
+        QVERIFY(afterKill.Init());
+        QCOMPARE(items(afterKill), (QStringList{"Отчёт", "Отчёт", "Отчёт", ""}));
+        QVERIFY(!leftover.exists());
     }
 
     void filesWrittenElsewhereAreRead_data()
