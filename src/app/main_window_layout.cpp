@@ -5,7 +5,6 @@
 #include "error_handler.h"
 #include "input_gate.h"
 #include "kettle_timers.h"
-#include "lazy_icon.h"
 #include "menu_shortcuts.h"
 #include "message_boxes.h"
 #include "schedule.h"
@@ -31,7 +30,7 @@ constexpr int kMenuHeight = 23;
 
 QIcon menuIcon(const char* name)
 {
-    return lazyIcon(QStringLiteral(":/icons/menu/%1.png").arg(QLatin1String(name)));
+    return QIcon(QStringLiteral(":/icons/menu/%1.png").arg(QLatin1String(name)));
 }
 
 // Every size a window manager, task bar or tray may ask for; each file is
@@ -262,7 +261,7 @@ void TForm1::buildTree()
         auto* item = new QTreeWidgetItem({node.caption});
         item->setToolTip(0, node.caption);
         item->setData(0, Qt::UserRole, node.section);
-        item->setIcon(0, lazyIcon(QStringLiteral(":/icons/nodes/%1.png").arg(node.icon)));
+        item->setIcon(0, QIcon(QStringLiteral(":/icons/nodes/%1.png").arg(node.icon)));
         return item;
     };
     for (const Sections::Node& node : Sections::tree()) {
