@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
-#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
@@ -21,7 +20,6 @@
 #include <QTimer>
 #include <QTranslator>
 #include <QWindow>
-#include <fontconfig/fontconfig.h>
 #include <thread>
 #include <unistd.h>
 
@@ -103,12 +101,6 @@ void prepareProcess()
     // browser that most runs never show. The browser asks on its first showing.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    // Fontconfig's reading of its configuration and font caches is the
-    // longest wait of the first text drawn. It needs nothing of Qt, so it
-    // starts now, beside the making of the application object; Qt later finds
-    // it done. Left to finish on its own: a copy that hands over and ends
-    // sooner loses nothing by it.
-    std::thread([] { FcInit(); }).detach();
 }
 
 void prepareApplication(QApplication& application)
@@ -165,13 +157,7 @@ int run(QApplication& application)
     // Reading the system's fonts is the largest single part of bringing the
     // window up; the font database is thread-safe, so it is filled on a
     // second thread while the settings are read and the first controls made.
-    std::jthread fonts([] {
-        QFontDatabase::families();
-        // The fallbacks of the window's faces are kept for every thread:
-        // looking them up here spares the window that part of its fonts.
-        for (const char* face : {"Century Gothic", "Tahoma", "MS Sans Serif", "Times New Roman"})
-            QFontMetrics(QFont(QString::fromLatin1(face), 12)).height();
-    });
+    std::jthread fonts([] { QFontDatabase::families(); });
     RegistryStore registry(RegistryStore::defaultPath());
     prepareSettings(registry);
 
