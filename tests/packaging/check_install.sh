@@ -73,6 +73,12 @@ check_prefix() {
         fail "missing $metainfo"
     fi
 
+    # A build made without the publisher's addresses names none: not in the
+    # executable, the modules, the help pages nor the desktop and AppStream data.
+    if grep -rl --binary-files=text "quillarbor\.example" "$prefix" >"$scratch/named" 2>/dev/null; then
+        fail "files name the placeholder domain: $(tr '\n' ' ' <"$scratch/named")"
+    fi
+
     for size in 16 22 24 32 48 64 128 256; do
         icon="$prefix/share/icons/hicolor/${size}x${size}/apps/quillarbor.png"
         if [ -f "$icon" ]; then
