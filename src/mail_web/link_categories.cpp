@@ -10,18 +10,6 @@
 namespace {
 
 const QString kExtension = QStringLiteral(".dat");
-constexpr QFile::Permissions kPrivateFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-
-bool makePrivateFolder(const QString& path)
-{
-    if (QFileInfo(path).isDir())
-        return true;
-    if (!QDir().mkpath(path))
-        return false;
-    QFile::setPermissions(path, kPrivateFolder);
-    return true;
-}
-
 } // namespace
 
 LinkCategories::LinkCategories(QString folder) : m_folder(std::move(folder)) {}
@@ -48,8 +36,8 @@ bool LinkCategories::seed(const QString& userFolder, const QString& shippedFolde
     // rename: a start cut short while copying leaves no half-filled folder
     // that the next start would take as seeded.
     const QString staging = userFolder + QStringLiteral(".seeding");
-    if (!makePrivateFolder(QFileInfo(userFolder).absolutePath()) || !FolderTree::remove(staging) ||
-        !makePrivateFolder(staging))
+    if (!FolderTree::makePrivate(QFileInfo(userFolder).absolutePath()) || !FolderTree::remove(staging) ||
+        !FolderTree::makePrivate(staging))
         return false;
     const QDir shipped(shippedFolder);
     bool copied = true;
@@ -118,7 +106,7 @@ bool LinkCategories::create(const QString& name, QString* error) const
             *error = refusal;
         return false;
     }
-    if (!makePrivateFolder(m_folder)) {
+    if (!FolderTree::makePrivate(m_folder)) {
         if (error)
             *error = QStringLiteral("cannot create %1").arg(m_folder);
         return false;

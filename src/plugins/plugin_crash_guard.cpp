@@ -1,5 +1,6 @@
 #include "plugin_crash_guard.h"
 
+#include "folder_tree.h"
 #include "system_info.h"
 
 #include <QDir>
@@ -17,16 +18,6 @@ QByteArray readSmall(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.read(kReadLimit) : QByteArray();
-}
-
-bool makeFolder(const QString& folder)
-{
-    if (QDir(folder).exists())
-        return true;
-    if (!QDir().mkpath(folder))
-        return false;
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return true;
 }
 
 } // namespace
@@ -100,7 +91,7 @@ bool PluginCrashGuard::writeList(const QStringList& paths)
 {
     if (paths.isEmpty())
         return !QFile::exists(listFile()) || QFile::remove(listFile());
-    if (!makeFolder(m_folder))
+    if (!FolderTree::makePrivate(m_folder))
         return false;
     QSaveFile file(listFile());
     if (!file.open(QIODevice::WriteOnly))
@@ -132,7 +123,7 @@ void PluginCrashGuard::writeRecord()
     }
     // No sync: the record must outlive the process, not the machine, and a
     // plain write is in the system's hands the moment it returns.
-    if (!makeFolder(m_folder))
+    if (!FolderTree::makePrivate(m_folder))
         return;
     QFile file(recordFile());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -282,7 +282,7 @@ RestoreOutcome restoreDailyCopy(const Locations& to, const QString& path, const 
     QList<Swap> swaps{{database, database + QStringLiteral(".restore-") + stamp,
                        freeName(to.profileFolder + QStringLiteral("/profile.before-restore-") + stamp +
                                 QStringLiteral(".mdb"))}};
-    if (!makePrivateFolder(to.profileFolder)) {
+    if (!FolderTree::makePrivate(to.profileFolder)) {
         outcome.error = QStringLiteral("нет папки профиля %1").arg(to.profileFolder);
         return outcome;
     }
@@ -347,8 +347,8 @@ RestoreOutcome restore(const Locations& to, const QString& path, const QDateTime
 
     QList<Swap> swaps{profile};
     bool hasSettings = false, hasResources = false, hasPlugins = false;
-    bool ok =
-        makePrivateFolder(QFileInfo(profile.target).absolutePath()) && makePrivateFolder(profile.staged);
+    bool ok = FolderTree::makePrivate(QFileInfo(profile.target).absolutePath()) &&
+              FolderTree::makePrivate(profile.staged);
     if (!ok)
         why = QStringLiteral("не удалось создать папку %1").arg(profile.staged);
     for (const auto& [name, size] : manifest->files) {
@@ -360,18 +360,18 @@ RestoreOutcome restore(const Locations& to, const QString& path, const QDateTime
             if (!hasSettings)
                 swaps.append(settings);
             hasSettings = true;
-            ok = makePrivateFolder(QFileInfo(file).absolutePath());
+            ok = FolderTree::makePrivate(QFileInfo(file).absolutePath());
         } else if (name.startsWith(kResourcesPrefix)) {
             if (!hasResources) {
                 swaps.append(resources);
-                ok = makePrivateFolder(resources.staged);
+                ok = FolderTree::makePrivate(resources.staged);
             }
             hasResources = true;
             file = resources.staged + QLatin1Char('/') + name.mid(kResourcesPrefix.size());
         } else if (name.startsWith(kPluginsPrefix)) {
             if (!hasPlugins) {
                 swaps.append(plugins);
-                ok = makePrivateFolder(plugins.staged);
+                ok = FolderTree::makePrivate(plugins.staged);
             }
             hasPlugins = true;
             file = plugins.staged + QLatin1Char('/') + name.mid(kPluginsPrefix.size());
@@ -384,7 +384,7 @@ RestoreOutcome restore(const Locations& to, const QString& path, const QDateTime
         }
         zip_int64_t index = -1;
         ok = inArchive(archive.get(), name, size, &index, &why) &&
-             makePrivateFolder(QFileInfo(file).absolutePath()) &&
+             FolderTree::makePrivate(QFileInfo(file).absolutePath()) &&
              extractEntry(archive.get(), index, file, size, &why);
         if (!ok)
             why = QStringLiteral("файл «%1» не извлекается из архива: %2").arg(name, why);

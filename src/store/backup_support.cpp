@@ -75,16 +75,6 @@ bool replaceFile(const QString& from, const QString& to, QString* error)
     return false;
 }
 
-bool makePrivateFolder(const QString& path)
-{
-    if (QFileInfo(path).isDir())
-        return true;
-    if (!QDir().mkpath(path))
-        return false;
-    QFile::setPermissions(path, kPrivateFolder);
-    return true;
-}
-
 bool looksLikeDatabase(const QString& path)
 {
     QFile file(path);

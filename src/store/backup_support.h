@@ -29,7 +29,6 @@ Outcome failed(const QString& why);
 bool syncFile(const QString& path);
 // rename(2): replaces the target in one step.
 bool replaceFile(const QString& from, const QString& to, QString* error);
-bool makePrivateFolder(const QString& path);
 // The first bytes of an SQLite database file.
 bool looksLikeDatabase(const QString& path);
 

@@ -1,4 +1,5 @@
 #include "backup_support.h"
+#include "folder_tree.h"
 #include "profile_backup.h"
 
 #include <QDir>
@@ -45,7 +46,7 @@ Outcome makeDailyCopy(const QString& profileFolder, const QDate& today, bool* ma
     if (made)
         *made = false;
     const QString folder = dailyFolder(profileFolder);
-    if (!makePrivateFolder(folder))
+    if (!FolderTree::makePrivate(folder))
         return failed(QStringLiteral("не удалось создать папку %1").arg(folder));
     const QString target = folder + QLatin1Char('/') + kDailyPrefix +
                            today.toString(QStringLiteral("yyyy-MM-dd")) + kDailySuffix;

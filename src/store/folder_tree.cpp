@@ -67,4 +67,14 @@ bool remove(const QString& folder, const std::function<void(const QString& path)
     return !exists(folder);
 }
 
+bool makePrivate(const QString& path)
+{
+    if (QFileInfo(path).isDir())
+        return true;
+    if (!QDir().mkpath(path))
+        return false;
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return true;
+}
+
 } // namespace FolderTree

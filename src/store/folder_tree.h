@@ -4,8 +4,13 @@
 #include <QStringList>
 #include <functional>
 
-// Removing a folder with everything in it, as the profile deletion does.
+// Making the program's own folders, and removing a folder with everything in
+// it, as the profile deletion does.
 namespace FolderTree {
+
+// Makes the folder with its parents when it is not there, the folder itself
+// open to its owner alone (0700). True when it exists afterwards.
+bool makePrivate(const QString& path);
 
 // Deletes every entry of the folder, hidden ones too, and then the folder.
 // A file that cannot go is handed to couldNotDelete and the deletion goes on

@@ -5,9 +5,9 @@
 #include "crash_child.h"
 #include "main_window.h"
 #include "profile_database.h"
+#include "quiet_section_host.h"
 #include "registry_store.h"
 #include "scripted_seams.h"
-#include "section_host.h"
 #include "settings.h"
 #include "settings_section.h"
 #include "system_info.h"
@@ -26,27 +26,6 @@ namespace {
 
 const QString kConfig = Settings::fullKey("Config");
 
-// Just what the settings section asks of its window.
-class ChildHost : public SectionHost
-{
-public:
-    explicit ChildHost(RegistryStore& registry) : m_registry(registry) {}
-    ProfileDatabase& database() override { return m_database; }
-    RegistryStore& registry() override { return m_registry; }
-    Settings::Record& settings() override { return m_record; }
-    void setStatusMessage(const QString&) override {}
-    void showSection(int) override {}
-    void showHelpPage(int) override {}
-    bool startupFinished() const override { return true; }
-    void markSettingsChanged() override {}
-    void prepareSecondary(SkinnedDialog&) override {}
-
-private:
-    RegistryStore& m_registry;
-    ProfileDatabase m_database;
-    Settings::Record m_record;
-};
-
 // Mode "first-run": the defaults into an empty store. Mode "save-on" or
 // "save-off": the user changed every control of the section, autorun to on
 // or off, and leaves it.
@@ -61,7 +40,7 @@ int runChild(int argc, char** argv)
         CrashChild::sayReady();
         return Settings::writeFirstRunDefaults(registry) ? 0 : 3;
     }
-    ChildHost host(registry);
+    QuietSectionHost host(registry);
     Settings::load(registry, host.settings());
     QTabWidget pages;
     pages.addTab(new QWidget, QStringLiteral("Основные"));

@@ -2,10 +2,10 @@
 // every action reaches the one the user named and leaves the others alone.
 #include "link_categories.h"
 #include "profile_database.h"
+#include "quiet_section_host.h"
 #include "registry_store.h"
 #include "resources_section.h"
 #include "scripted_seams.h"
-#include "section_host.h"
 #include "settings.h"
 #include "test_home.h"
 #include "test_main.h"
@@ -60,27 +60,6 @@ QString faultAmong(const LinkCategories& categories, const QStringList& removed)
     }
     return {};
 }
-
-// Just what the resources section asks of its window.
-class QuietHost : public SectionHost
-{
-public:
-    explicit QuietHost(const TestHome& home) : m_registry(home.registryFile()) {}
-    ProfileDatabase& database() override { return m_database; }
-    RegistryStore& registry() override { return m_registry; }
-    Settings::Record& settings() override { return m_record; }
-    void setStatusMessage(const QString&) override {}
-    void showSection(int) override {}
-    void showHelpPage(int) override {}
-    bool startupFinished() const override { return true; }
-    void markSettingsChanged() override {}
-    void prepareSecondary(SkinnedDialog&) override {}
-
-private:
-    RegistryStore m_registry;
-    ProfileDatabase m_database;
-    Settings::Record m_record;
-};
 
 QStringList items(const QComboBox* box)
 {
@@ -142,7 +121,8 @@ private slots:
         TestHome home;
         TestSeams seams;
         const LinkCategories categories = folderWithEveryName();
-        QuietHost host(home);
+        RegistryStore registry(home.registryFile());
+        QuietSectionHost host(registry);
         QGroupBox box;
         ResourcesSection section(host, &box, categories, kNames);
         box.show();
