@@ -182,6 +182,8 @@ private:
     void endAtOnce();
     // The bank does not stay open while the window is out of sight.
     void lockSecrets();
+    // After the bank or the diary was sealed anew.
+    void forgetOldCopies();
     // Controls that start-up does not show are built on their section's
     // first showing, with the data start-up would have put in them.
     void buildLater(const QStringList& boxes, std::function<void()> build);

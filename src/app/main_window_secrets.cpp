@@ -2,7 +2,10 @@
 // help buttons, and the end of the program on a wrong password.
 #include "main_window.h"
 
+#include "clock.h"
 #include "diary_section.h"
+#include "message_boxes.h"
+#include "profile_backup.h"
 #include "password_bank_section.h"
 #include "sections.h"
 #include "tray_icon.h"
@@ -17,6 +20,22 @@ void TForm1::buildSecretSections()
     connect(m_diary, &DiarySection::helpRequested, this, &TForm1::showHelpPage);
     connect(m_passwords, &PasswordBankSection::programMustEnd, this, &TForm1::endAtOnce);
     connect(m_diary, &DiarySection::programMustEnd, this, &TForm1::endAtOnce);
+    connect(m_passwords, &PasswordBankSection::secretsRewritten, this, &TForm1::forgetOldCopies);
+    connect(m_diary, &DiarySection::secretsRewritten, this, &TForm1::forgetOldCopies);
+}
+
+void TForm1::forgetOldCopies()
+{
+    // Free space in the file may still hold what was written before the
+    // values were sealed; a rebuilt file holds none.
+    QString why;
+    if (!m_database.compact(&why))
+        qWarning("The profile could not be rebuilt after sealing: %s", qUtf8Printable(why));
+    const QString folder = ProfileDatabase::profileFolder(m_settings.documentsFolder);
+    const ProfileBackup::Outcome outcome = ProfileBackup::replaceDailyCopies(folder, Clock::today());
+    if (!outcome.ok)
+        MessageBoxes::warning(QStringLiteral("Предупреждение"),
+                              QStringLiteral("Прежние ежедневные копии базы данных не заменены: %1").arg(outcome.error));
 }
 
 PasswordBankSection* TForm1::passwordBank() const
@@ -35,6 +54,8 @@ void TForm1::lockSecrets()
 {
     if (m_passwords)
         m_passwords->lock();
+    if (m_diary)
+        m_diary->forgetKey();
 }
 
 void TForm1::endAtOnce()

@@ -9,6 +9,8 @@
 #include "notes_store.h"
 #include "record_cipher.h"
 #include "section_host.h"
+#include "sealed_value.h"
+#include "wait_cursor.h"
 
 #include "section_buttons.h"
 
@@ -197,24 +199,51 @@ void DiarySection::Button17Click()
     savePage();
 }
 
-std::optional<QString> DiarySection::askNewPassword()
+std::optional<DiaryStore::Key> DiarySection::askNewKey(Asked* outcome)
 {
+    *outcome = Asked::Cancelled;
     TForm12 window(m_box->window());
     m_host.prepareSecondary(window);
     window.useDiaryTexts();
     if (ModalWindows::exec(&window) != QDialog::Accepted)
         return std::nullopt;
-    return window.Edit1->text();
-}
-
-void DiarySection::lockWith(const QString& password)
-{
+    QString password = window.Edit1->text();
+    window.Edit1->clear();
+    window.Edit2->clear();
     if (password.isEmpty()) {
-        MessageBoxes::errorBox(RecordCipher::kEmptyKeyMessage);
-        return;
+        *outcome = Asked::Empty;
+        return std::nullopt;
     }
     QString error;
-    if (!m_store.lock(password, &error)) {
+    std::optional<DiaryStore::Key> key;
+    {
+        const WaitCursor waiting;
+        key = DiaryStore::newKey(password, &error);
+    }
+    SealedValue::wipe(password);
+    if (!key) {
+        *outcome = Asked::Failed;
+        MessageBoxes::errorBox(QStringLiteral("Дневник не заблокирован:\r\n") + error);
+        return std::nullopt;
+    }
+    *outcome = Asked::Key;
+    return key;
+}
+
+void DiarySection::forgetKey()
+{
+    m_key.reset();
+}
+
+void DiarySection::lockWith(const DiaryStore::Key& key)
+{
+    QString error;
+    bool locked = false;
+    {
+        const WaitCursor waiting;
+        locked = m_store.lock(key, &error);
+    }
+    if (!locked) {
         MessageBoxes::errorBox(
             QStringLiteral("Не удалось заблокировать дневник; страницы остались как были:\r\n") + error);
         return;
@@ -222,30 +251,42 @@ void DiarySection::lockWith(const QString& password)
     setLockedLook(true);
     DiaryRecord->clear();
     m_locked = true;
+    emit secretsRewritten();
 }
 
 void DiarySection::unlock()
 {
-    m_password = MessageBoxes::inputText(QStringLiteral("Пароль"),
-                                         QStringLiteral("Введите пароль для разблокировки дневника:"))
-                     .value_or(QString());
-    if (m_password.isEmpty()) {
+    QString typed = MessageBoxes::inputText(QStringLiteral("Пароль"),
+                                            QStringLiteral("Введите пароль для разблокировки дневника:"))
+                        .value_or(QString());
+    if (typed.isEmpty()) {
         MessageBoxes::errorBox(RecordCipher::kEmptyKeyMessage);
         return;
     }
-    if (!m_store.accepts(m_password)) {
+    DiaryStore::Unlocked unlocked;
+    {
+        const WaitCursor waiting;
+        unlocked = m_store.unlock(typed);
+    }
+    SealedValue::wipe(typed);
+    switch (unlocked.verdict) {
+    case MasterKey::Verdict::Wrong:
+    case MasterKey::Verdict::OldForm: // carried over by unlock(); never left so
         MessageBoxes::errorBox(kWrongPassword);
         emit programMustEnd();
         return;
-    }
-    QString error;
-    if (!m_store.unlock(m_password, &error)) {
-        MessageBoxes::errorBox(
-            QStringLiteral("Не удалось разблокировать дневник; страницы остались как были:\r\n") + error);
+    case MasterKey::Verdict::Damaged:
+    case MasterKey::Verdict::Failed:
+        MessageBoxes::errorBox(QStringLiteral("Не удалось разблокировать дневник:\r\n") + unlocked.error);
         return;
+    case MasterKey::Verdict::Opened:
+        break;
     }
+    m_key = std::move(unlocked.key);
     setLockedLook(false);
     m_locked = false;
+    if (unlocked.carriedOver)
+        emit secretsRewritten();
     // The calendar's day is shown at once: an empty box under its date would
     // wipe that day's page with the next save.
     loadPage(MonthCalendar2->selectedDate());
@@ -257,17 +298,37 @@ void DiarySection::Button14Click()
         unlock();
         return;
     }
-    if (m_password.isEmpty())
-        if (const auto chosen = askNewPassword())
-            m_password = *chosen;
-    lockWith(m_password);
+    Asked outcome = Asked::Key;
+    if (!m_key)
+        m_key = askNewKey(&outcome);
+    // Cancel or an empty password leaves no key: nothing is locked.
+    if (!m_key) {
+        if (outcome != Asked::Failed)
+            MessageBoxes::errorBox(RecordCipher::kEmptyKeyMessage);
+        return;
+    }
+    lockWith(*m_key);
+    // Locked: the key is wiped; unlocking derives it again.
+    if (m_locked)
+        m_key.reset();
 }
 
 void DiarySection::Button15Click()
 {
     if (m_locked)
         return;
-    if (const auto chosen = askNewPassword())
-        m_password = *chosen;
-    lockWith(m_password);
+    Asked outcome = Asked::Key;
+    if (auto chosen = askNewKey(&outcome))
+        m_key = std::move(chosen);
+    if (outcome == Asked::Failed)
+        return;
+    // Cancel locks with the password in memory; an empty one locks nothing.
+    if (outcome == Asked::Empty || !m_key) {
+        // Right after the start, with no password, Cancel changes nothing.
+        MessageBoxes::errorBox(RecordCipher::kEmptyKeyMessage);
+        return;
+    }
+    lockWith(*m_key);
+    if (m_locked)
+        m_key.reset();
 }

@@ -1,7 +1,9 @@
 #include "diary_store.h"
 
 #include "profile_database.h"
+#include "date_formats.h"
 #include "record_cipher.h"
+#include "sealed_value.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -60,11 +62,6 @@ DiaryStore::LockRecord DiaryStore::lockRecord() const
             row->value(QStringLiteral("Заблокировано")).toBool()};
 }
 
-bool DiaryStore::accepts(const QString& typed) const
-{
-    return RecordCipher::acceptsPassword(lockRecord().verifier, typed);
-}
-
 std::optional<QString> DiaryStore::page(const QDate& day) const
 {
     QSqlQuery read(m_database.BigBd());
@@ -112,22 +109,80 @@ int DiaryStore::pageCount() const
     return m_database.DiaryTable.count();
 }
 
+std::optional<DiaryStore::Key> DiaryStore::newKey(const QString& password, QString* error)
+{
+    if (password.isEmpty()) {
+        failWith(error, RecordCipher::kEmptyKeyMessage);
+        return std::nullopt;
+    }
+    auto made = KeyRecord::create(password, error);
+    if (!made)
+        return std::nullopt;
+    return Key{std::move(made->key), made->record.text()};
+}
+
+bool DiaryStore::lock(const Key& key, QString* error)
+{
+    if (key.key.isEmpty() || key.record.isEmpty())
+        return failWith(error, RecordCipher::kEmptyKeyMessage);
+    QString sealError;
+    const bool done = rewriteAll(
+        [&key, &sealError](const QString& plain) {
+            return SealedValue::seal(key.key, plain, SealedValue::kDiaryPage, &sealError);
+        },
+        true, key.record, error);
+    if (!done && error && !sealError.isEmpty())
+        *error = sealError;
+    return done;
+}
+
 bool DiaryStore::lock(const QString& password, QString* error)
 {
-    const auto verifier = RecordCipher::makeVerifier(password);
-    if (!verifier)
-        return failWith(error, RecordCipher::kEmptyKeyMessage);
-    return rewriteAll(password, true, verifier, error);
+    const auto key = newKey(password, error);
+    return key && lock(*key, error);
 }
 
-bool DiaryStore::unlock(const QString& password, QString* error)
+DiaryStore::Unlocked DiaryStore::unlock(const QString& typed)
 {
-    if (password.isEmpty())
-        return failWith(error, RecordCipher::kEmptyKeyMessage);
-    return rewriteAll(password, false, std::nullopt, error);
+    Unlocked result;
+    const LockRecord stored = lockRecord();
+    MasterKey::Checked checked = MasterKey::check(stored.keyRecord, typed);
+    result.verdict = checked.verdict;
+    result.error = checked.error;
+    switch (checked.verdict) {
+    case MasterKey::Verdict::Opened: {
+        const VaultKey& key = checked.key;
+        if (!rewriteAll([&key](const QString& page) { return SealedValue::open(key, page, SealedValue::kDiaryPage); },
+                        false, std::nullopt, &result.error)) {
+            result.verdict = MasterKey::Verdict::Failed;
+            return result;
+        }
+        result.key = Key{std::move(checked.key), stored.keyRecord};
+        return result;
+    }
+    case MasterKey::Verdict::OldForm: {
+        // The first right password of a diary from before: its pages come
+        // out plain as ever, and its record takes the current form.
+        auto key = newKey(typed, &result.error);
+        if (!key || !rewriteAll([&typed](const QString& page) { return RecordCipher::CipherText(page, typed); },
+                                false, key->record, &result.error)) {
+            result.verdict = MasterKey::Verdict::Failed;
+            return result;
+        }
+        result.verdict = MasterKey::Verdict::Opened;
+        result.key = std::move(*key);
+        result.carriedOver = true;
+        return result;
+    }
+    case MasterKey::Verdict::Wrong:
+    case MasterKey::Verdict::Damaged:
+    case MasterKey::Verdict::Failed:
+        return result;
+    }
+    return result;
 }
 
-bool DiaryStore::rewriteAll(const QString& password, bool locked, const std::optional<QString>& verifier,
+bool DiaryStore::rewriteAll(const PageChange& changePage, bool locked, const std::optional<QString>& record,
                             QString* error)
 {
     const auto row = m_database.KeysTable.at(kLockRow);
@@ -143,8 +198,8 @@ bool DiaryStore::rewriteAll(const QString& password, bool locked, const std::opt
         return failWith(error, connection.lastError().text());
 
     QVariantMap lockValues{{QStringLiteral("Заблокировано"), locked}};
-    if (verifier)
-        lockValues.insert(QStringLiteral("Ключ"), *verifier);
+    if (record)
+        lockValues.insert(QStringLiteral("Ключ"), *record);
     if (!m_database.KeysTable.update(row->key, lockValues, error))
         return false;
 
@@ -155,8 +210,8 @@ bool DiaryStore::rewriteAll(const QString& password, bool locked, const std::opt
     QSqlQuery read(connection);
     read.setForwardOnly(true);
     read.prepare(
-        QStringLiteral("SELECT rowid, \"Содержание\" FROM \"Дневник\" WHERE rowid > ? ORDER BY rowid "
-                       "LIMIT ?"));
+        QStringLiteral("SELECT rowid, \"Содержание\", \"MsgData\" FROM \"Дневник\" WHERE rowid > ? "
+                       "ORDER BY rowid LIMIT ?"));
     QSqlQuery write(connection);
     write.prepare(QStringLiteral("UPDATE \"Дневник\" SET \"Содержание\" = ? WHERE rowid = ?"));
     qint64 last = std::numeric_limits<qint64>::min();
@@ -165,22 +220,36 @@ bool DiaryStore::rewriteAll(const QString& password, bool locked, const std::opt
         read.bindValue(1, kBatch);
         if (!read.exec())
             return failWith(error, read.lastError().text());
-        QList<QPair<qint64, QVariant>> batch;
+        struct Page
+        {
+            qint64 rowid;
+            QVariant text;
+            QVariant day;
+        };
+        QList<Page> batch;
         while (read.next())
-            batch.append({read.value(0).toLongLong(), read.value(1)});
+            batch.append({read.value(0).toLongLong(), read.value(1), read.value(2)});
         read.finish();
         if (batch.isEmpty())
             break;
-        for (const auto& [rowid, text] : std::as_const(batch)) {
+        for (Page& page : batch) {
             // A page without any text stays so.
-            if (text.isNull())
+            if (page.text.isNull())
                 continue;
-            write.bindValue(0, *RecordCipher::CipherText(text.toString(), password));
-            write.bindValue(1, rowid);
+            auto changed = changePage(page.text.toString());
+            if (!changed) {
+                const QDate day = TableObject::dateTimeFromText(page.day.toString()).date();
+                return failWith(error, QStringLiteral("страница дневника за %1 повреждена или записана под другим "
+                                                      "паролем и не открывается; дневник оставлен как был.")
+                                           .arg(day.isValid() ? DateFormats::shortDate(day) : page.day.toString()));
+            }
+            write.bindValue(0, *changed);
+            write.bindValue(1, page.rowid);
+            SealedValue::wipe(*changed);
             if (!write.exec())
                 return failWith(error, write.lastError().text());
         }
-        last = batch.last().first;
+        last = batch.last().rowid;
     }
     if (!change.commit())
         return failWith(error, connection.lastError().text());

@@ -41,6 +41,50 @@ QStringList dailyCopies(const QString& profileFolder)
     return copies;
 }
 
+namespace {
+
+QString dailyCopyName(const QString& folder, const QDate& day)
+{
+    return folder + QLatin1Char('/') + kDailyPrefix + day.toString(QStringLiteral("yyyy-MM-dd")) + kDailySuffix;
+}
+
+// Today's copy of the database written whole under its name, replacing one there.
+Outcome writeDailyCopy(const QString& profileFolder, const QString& target)
+{
+    const QString partial =
+        QFileInfo(target).absolutePath() + QStringLiteral("/.") + QFileInfo(target).fileName() + QStringLiteral(".part");
+    if (const Outcome copied = copyDatabase(profileFolder + QStringLiteral("/profile.mdb"), partial); !copied.ok) {
+        QFile::remove(partial);
+        return copied;
+    }
+    QString why;
+    if (!syncFile(partial) || !replaceFile(partial, target, &why)) {
+        QFile::remove(partial);
+        return failed(QStringLiteral("копия базы данных не записана: %1").arg(target));
+    }
+    return {true, {}};
+}
+
+} // namespace
+
+Outcome replaceDailyCopies(const QString& profileFolder, const QDate& today)
+{
+    const QString folder = dailyFolder(profileFolder);
+    const QStringList before = dailyCopies(profileFolder);
+    if (before.isEmpty())
+        return {true, {}};
+    const QString target = dailyCopyName(folder, today);
+    if (const Outcome written = writeDailyCopy(profileFolder, target); !written.ok)
+        return written;
+    QStringList left;
+    for (const QString& copy : before)
+        if (QFileInfo(copy).fileName() != QFileInfo(target).fileName() && !QFile::remove(copy))
+            left.append(copy);
+    if (!left.isEmpty())
+        return failed(QStringLiteral("не удалось удалить прежние копии: %1").arg(left.join(QStringLiteral(", "))));
+    return {true, {}};
+}
+
 Outcome makeDailyCopy(const QString& profileFolder, const QDate& today, bool* made)
 {
     if (made)
@@ -48,21 +92,10 @@ Outcome makeDailyCopy(const QString& profileFolder, const QDate& today, bool* ma
     const QString folder = dailyFolder(profileFolder);
     if (!FolderTree::makePrivate(folder))
         return failed(QStringLiteral("не удалось создать папку %1").arg(folder));
-    const QString target = folder + QLatin1Char('/') + kDailyPrefix +
-                           today.toString(QStringLiteral("yyyy-MM-dd")) + kDailySuffix;
+    const QString target = dailyCopyName(folder, today);
     if (!QFileInfo::exists(target)) {
-        const QString partial =
-            folder + QStringLiteral("/.") + QFileInfo(target).fileName() + QStringLiteral(".part");
-        if (const Outcome copied = copyDatabase(profileFolder + QStringLiteral("/profile.mdb"), partial);
-            !copied.ok) {
-            QFile::remove(partial);
-            return copied;
-        }
-        QString why;
-        if (!syncFile(partial) || !replaceFile(partial, target, &why)) {
-            QFile::remove(partial);
-            return failed(QStringLiteral("копия базы данных не записана: %1").arg(target));
-        }
+        if (const Outcome written = writeDailyCopy(profileFolder, target); !written.ok)
+            return written;
         if (made)
             *made = true;
     }

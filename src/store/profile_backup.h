@@ -89,6 +89,10 @@ QDate dateOfDailyCopy(const QString& path);
 // Makes today's copy unless there is one, then keeps only the newest seven.
 // made tells whether a copy was written.
 Outcome makeDailyCopy(const QString& profileFolder, const QDate& today, bool* made = nullptr);
+// After secrets were sealed anew: the copies made before (which may hold a
+// diary page in the clear or values under an old password) give way to one
+// copy of the current state, today's. Nothing is done while there are none.
+Outcome replaceDailyCopies(const QString& profileFolder, const QDate& today);
 
 // --- helpers, public for the tests and the benchmark ---
 // An online copy of an SQLite database: what is committed at that moment,

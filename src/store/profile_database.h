@@ -32,6 +32,8 @@ public:
     bool isOpen() const;
 
     QSqlDatabase BigBd() const { return m_connection; }
+    // Rebuilds the file without free space (SQLite's VACUUM).
+    bool compact(QString* error = nullptr);
 
     TableObject MarksTable;
     TableObject DiaryTable;

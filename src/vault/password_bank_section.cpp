@@ -6,7 +6,9 @@
 #include "modal_windows.h"
 #include "password_grid_model.h"
 #include "record_cipher.h"
+#include "sealed_value.h"
 #include "section_host.h"
+#include "wait_cursor.h"
 
 #include "section_buttons.h"
 
@@ -116,7 +118,9 @@ void PasswordBankSection::buildControls(QGroupBox* box)
     // Bold in whatever font the colour scheme gives the section.
     PassLabel->setStyleSheet(QStringLiteral("font-weight: bold"));
     PassLabel->setTextFormat(Qt::PlainText);
-    PassLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Never selectable: a selection would put the password into the primary
+    // selection, where any program reads it.
+    PassLabel->setTextInteractionFlags(Qt::NoTextInteraction);
 
     AddPass = button(box, "AddPass", QStringLiteral("Добавить"), {16, 496, 150, 34});
     CopyPass = button(box, "CopyPass", QStringLiteral("Скопировать"), {174, 496, 150, 34});
@@ -172,9 +176,12 @@ void PasswordBankSection::showSection()
 {
     fitColumns();
     if (!m_bank.hasMasterPassword()) {
-        if (const auto chosen = askNewPassword()) {
+        if (auto chosen = askNewPassword()) {
             QString error;
-            if (!m_bank.setMasterPassword(*chosen, &error))
+            const WaitCursor waiting;
+            const bool stored = m_bank.setMasterPassword(*chosen, &error);
+            SealedValue::wipe(*chosen);
+            if (!stored)
                 MessageBoxes::errorBox(QStringLiteral("Не удалось сохранить главный пароль:\r\n") + error);
         }
     }
@@ -195,11 +202,14 @@ void PasswordBankSection::lock()
     DBGrid3->setCurrentIndex(QModelIndex());
     postEdits();
     m_model->close();
+    m_key.wipe();
     for (QPushButton* command : {AddPass, CopyPass, DelPass})
         command->setEnabled(false);
     InputPrimaryPass->clear();
     InputPrimaryPass->setEnabled(true);
     PassLabel->clear();
+    if (!m_copiedPassword.isEmpty())
+        ClipboardTimerTimer();
 }
 
 void PasswordBankSection::BitBtn8Click()
@@ -208,16 +218,33 @@ void PasswordBankSection::BitBtn8Click()
         lock();
         return;
     }
-    const QString typed = InputPrimaryPass->text();
+    QString typed = InputPrimaryPass->text();
     if (typed.isEmpty()) {
         MessageBoxes::errorBox(RecordCipher::kEmptyKeyMessage);
         return;
     }
-    if (!m_bank.accepts(typed)) {
+    PasswordBank::Unlocked unlocked;
+    {
+        const WaitCursor waiting;
+        unlocked = m_bank.unlock(typed);
+    }
+    switch (unlocked.verdict) {
+    case MasterKey::Verdict::Wrong:
+    case MasterKey::Verdict::OldForm: // carried over by unlock(); never left so
         MessageBoxes::errorBox(kWrongPassword);
         return;
+    case MasterKey::Verdict::Damaged:
+    case MasterKey::Verdict::Failed:
+        MessageBoxes::errorBox(QStringLiteral("Банк паролей не открыт:\r\n") + unlocked.error);
+        return;
+    case MasterKey::Verdict::Opened:
+        break;
     }
-    m_model->open();
+    m_key = std::move(unlocked.key);
+    SealedValue::wipe(typed);
+    // The key serves from now on: the typed password leaves the field.
+    InputPrimaryPass->clear();
+    m_model->open(m_key);
     fitColumns();
     for (QPushButton* command : {AddPass, CopyPass, DelPass})
         command->setEnabled(true);
@@ -225,6 +252,20 @@ void PasswordBankSection::BitBtn8Click()
     if (m_model->rowCount() > 0)
         DBGrid3->setCurrentIndex(m_model->index(0, 0));
     DBGrid3->setFocus();
+    if (unlocked.carriedOver)
+        emit secretsRewritten();
+    reportDamagedRows();
+}
+
+void PasswordBankSection::reportDamagedRows()
+{
+    const int damaged = m_model->damagedCount();
+    if (damaged == 0)
+        return;
+    MessageBoxes::errorBox(
+        QStringLiteral("Учётных записей, которые не открываются этим паролем (повреждены в файле профиля): %1.\r\n"
+                       "Они оставлены как есть; остальные записи доступны.")
+            .arg(damaged));
 }
 
 qint64 PasswordBankSection::currentKey() const
@@ -248,11 +289,11 @@ void PasswordBankSection::AddPassClick()
             .value_or(QString());
     qint64 key = 0;
     QString error;
-    if (!m_bank.add(container, login, password, InputPrimaryPass->text(), &key, &error)) {
+    if (!m_bank.add(container, login, password, m_key, &key, &error)) {
         MessageBoxes::errorBox(QStringLiteral("Не удалось добавить учётную запись:\r\n") + error);
         return;
     }
-    m_model->open();
+    m_model->reload();
     DBGrid3->setCurrentIndex(m_model->index(m_model->rowOfKey(key), 0));
 }
 
@@ -261,9 +302,11 @@ void PasswordBankSection::DBGrid3CellClick()
     const qint64 key = currentKey();
     if (key == 0)
         return;
-    const auto plain = m_bank.passwordOf(key, InputPrimaryPass->text());
-    if (!plain)
+    const auto plain = m_bank.passwordOf(key, m_key);
+    if (!plain) {
+        PassLabel->setText(QStringLiteral("Пароль: (запись повреждена и не открывается)"));
         return;
+    }
     PassLabel->setText(QStringLiteral("Пароль: ") + *plain);
 }
 
@@ -274,8 +317,8 @@ void PasswordBankSection::CopyPassClick()
 
 void PasswordBankSection::N22Click()
 {
-    const auto account = m_bank.account(currentKey());
-    if (!account) {
+    const auto account = m_bank.account(currentKey(), m_key);
+    if (!account || account->damaged) {
         MessageBoxes::errorBox(kNoAccount);
         return;
     }
@@ -286,7 +329,7 @@ void PasswordBankSection::N22Click()
 void PasswordBankSection::N23Click()
 {
     const qint64 key = currentKey();
-    const auto plain = key ? m_bank.passwordOf(key, InputPrimaryPass->text()) : std::nullopt;
+    const auto plain = key ? m_bank.passwordOf(key, m_key) : std::nullopt;
     if (!plain) {
         MessageBoxes::errorBox(kNoAccount);
         return;
@@ -331,7 +374,7 @@ void PasswordBankSection::DelPassClick()
         return;
     }
     PassLabel->clear();
-    m_model->open();
+    m_model->reload();
     if (m_model->rowCount() > 0)
         DBGrid3->setCurrentIndex(m_model->index(qMin(row, m_model->rowCount() - 1), 0));
 }
@@ -339,27 +382,44 @@ void PasswordBankSection::DelPassClick()
 void PasswordBankSection::Button12Click()
 {
     postEdits();
-    const QString old = MessageBoxes::inputText(QStringLiteral("Ввод:"),
+    QString old = MessageBoxes::inputText(QStringLiteral("Ввод:"),
                                                 QStringLiteral("Введите СТАРЫЙ пароль для банка паролей:"))
                             .value_or(QString());
     if (old.isEmpty()) {
         MessageBoxes::errorBox(RecordCipher::kEmptyKeyMessage);
         return;
     }
-    if (!m_bank.accepts(old)) {
+    MasterKey::Checked checked;
+    {
+        const WaitCursor waiting;
+        checked = m_bank.check(old);
+    }
+    if (checked.verdict == MasterKey::Verdict::Damaged || checked.verdict == MasterKey::Verdict::Failed) {
+        MessageBoxes::errorBox(QStringLiteral("Главный пароль не изменён:\r\n") + checked.error);
+        return;
+    }
+    if (checked.verdict == MasterKey::Verdict::Wrong) {
         MessageBoxes::errorBox(kWrongPassword);
         emit programMustEnd();
         return;
     }
-    if (const auto chosen = askNewPassword()) {
+    if (auto chosen = askNewPassword()) {
         QString error;
-        if (m_bank.changeMasterPassword(old, *chosen, &error))
+        bool changed = false;
+        {
+            const WaitCursor waiting;
+            changed = m_bank.changeMasterPassword(checked, old, *chosen, &error);
+        }
+        SealedValue::wipe(*chosen);
+        if (changed) {
+            emit secretsRewritten();
             MessageBoxes::successBox(QStringLiteral("Пароль изменен!"));
-        else
+        } else {
             MessageBoxes::errorBox(
                 QStringLiteral(
                     "Не удалось сменить главный пароль; прежний пароль и записи остались как были:\r\n") +
                 error);
+        }
     }
     lock();
 }

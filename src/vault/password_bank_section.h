@@ -17,8 +17,9 @@ class QTimer;
 class SectionHost;
 
 // The section "Пароли": the accounts behind the master password. The list is
-// closed until the master password is typed; while it is open, the typed
-// password stays in the disabled InputPrimaryPass and serves as the key.
+// closed until the master password is typed; while it is open, the key
+// derived from it is held in locked memory (the field is emptied and
+// disabled), and it is wiped when the bank is locked.
 class PasswordBankSection : public QObject
 {
     Q_OBJECT
@@ -34,7 +35,8 @@ public:
     // The section switch's step: the first set-up while no master password
     // is set, then the bank locked whatever happened.
     void showSection();
-    // Closes the list and forgets the typed master password.
+    // Closes the list, wipes the key and takes a copied password that is
+    // still on the clipboard off it.
     void lock();
     bool isOpen() const;
 
@@ -70,6 +72,9 @@ signals:
     void helpRequested(int page);
     // A wrong old master password: the program must end at once, saving nothing.
     void programMustEnd();
+    // Every stored value of the bank was sealed anew (a new master password,
+    // or values from before carried over): older copies of the profile must go.
+    void secretsRewritten();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,10 +86,12 @@ private:
     std::optional<QString> askNewPassword();
     qint64 currentKey() const;
     void postEdits();
+    void reportDamagedRows();
 
     SectionHost& m_host;
     QGroupBox* m_box;
     PasswordBank m_bank;
     PasswordGridModel* m_model;
+    VaultKey m_key;
     QString m_copiedPassword;
 };

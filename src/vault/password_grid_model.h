@@ -17,8 +17,13 @@ class PasswordGridModel : public QAbstractTableModel
 public:
     explicit PasswordGridModel(PasswordBank& bank, QObject* parent = nullptr);
 
-    // Reads every account; the grid shows rows only while the bank is open.
-    void open();
+    // Opens every account with the key, which must outlive the open grid;
+    // the grid shows rows only while the bank is open.
+    void open(const VaultKey& key);
+    // Reads the accounts again with the same key.
+    void reload();
+    // How many rows did not open.
+    int damagedCount() const;
     void close();
     bool isOpen() const { return m_open; }
 
@@ -44,5 +49,6 @@ private:
     PasswordBank& m_bank;
     QList<PasswordBank::Account> m_rows;
     std::optional<int> m_pending;
+    const VaultKey* m_key = nullptr;
     bool m_open = false;
 };
