@@ -1,17 +1,24 @@
 #include "diary_section.h"
+#include "key_record.h"
 #include "main_window.h"
+#include "master_key.h"
 #include "master_password_window.h"
+#include "profile_backup.h"
+#include "profile_database.h"
 #include "record_cipher.h"
 #include "registry_store.h"
 #include "scripted_seams.h"
+#include "sealed_value.h"
 #include "sections.h"
 #include "settings.h"
 #include "test_home.h"
 #include "test_main.h"
+#include "tray_icon.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QClipboard>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -57,6 +64,7 @@ class TestDiary : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KeyRecord::setPassesForTests(2); }
     void init()
     {
         m_home = std::make_unique<TestHome>();
@@ -70,6 +78,7 @@ private slots:
     }
     void cleanup()
     {
+        TrayIcon::setAvailableForTests(std::nullopt);
         m_window.reset();
         m_registry.reset();
         m_seams.reset();
@@ -173,11 +182,18 @@ private slots:
                                     "Введите главный пароль защиты для дневника:"}));
         QVERIFY(lockedLook());
         QCOMPARE(diary()->DiaryRecord->toPlainText(), QString());
-        QCOMPARE(keysRow(), "1|" + cipher("#VAULT#", "ключ-Д"));
+        QVERIFY(lockedUnder("ключ-Д"));
         QList<Page> enciphered = pages();
-        for (int n = 0; n < plain.size(); ++n)
-            QCOMPARE(enciphered[n].text, cipher(plain[n].text, "ключ-Д"));
+        QCOMPARE(openedPages("ключ-Д"), plain);
+        for (const Page& page : enciphered)
+            QVERIFY(page.text.startsWith("qv2:") && !page.text.contains(QStringLiteral("дневник")));
         QVERIFY(rowOne != keysRow());
+        // The copy of the day, made at the start with the pages in the clear,
+        // gave way to one of the locked diary; the file keeps no trace either.
+        const QStringList copies = ProfileBackup::dailyCopies(profileFolder());
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(!fileHolds(copies.first(), "Дорогой дневник"));
+        QVERIFY(!fileHolds(profileFolder() + "/profile.mdb", "Дорогой дневник"));
         // While locked nothing typed can be saved.
         QVERIFY(!diary()->Button16->isEnabled() && !diary()->Button17->isEnabled());
 
@@ -195,7 +211,9 @@ private slots:
         click(diary()->Button14);
         QVERIFY(!lockedLook());
         QCOMPARE(pages(), plain);
-        QCOMPARE(keysRow(), "0|" + cipher("#VAULT#", "ключ-Д"));
+        const QString record = keysRow().mid(2);
+        QCOMPARE(keysRow(), "0|" + record);
+        QVERIFY(KeyRecord::isCurrentForm(record));
         QCOMPARE(diary()->DiaryRecord->toPlainText(),
                  QStringLiteral("Дорогой дневник! Ёжик, щука, «кавычки»."));
 
@@ -203,7 +221,8 @@ private slots:
         click(diary()->Button14);
         QVERIFY(lockedLook());
         QCOMPARE(m_seams->modals.opened.size(), 1);
-        QCOMPARE(keysRow(), "1|" + cipher("#VAULT#", "ключ-Д"));
+        QCOMPARE(keysRow(), "1|" + record);
+        QCOMPARE(openedPages("ключ-Д"), plain);
 
         // A new run shows the locked look; unlocking and locking again asks no window.
         restartWindow();
@@ -248,7 +267,7 @@ private slots:
         m_seams->modals.scripts.enqueue(answerSetUp("новый"));
         click(diary()->Button15);
         QVERIFY(lockedLook());
-        QCOMPARE(keysRow(), "1|" + cipher("#VAULT#", "новый"));
+        QVERIFY(lockedUnder("новый"));
 
         // Unlocked again, "Сменить пароль" + Cancel locks with the password in memory.
         m_seams->boxes.inputs.enqueue(QStringLiteral("новый"));
@@ -256,7 +275,79 @@ private slots:
         m_seams->modals.scripts.enqueue(answerSetUp("другой", false));
         click(diary()->Button15);
         QVERIFY(lockedLook());
-        QCOMPARE(pages()[0].text, cipher("текст", "новый"));
+        QCOMPARE(openedPages("новый"), plain);
+    }
+
+    void anOldLockedDiaryIsCarriedOverOnItsRightPassword()
+    {
+        // A diary locked before: the old verifier, the pages under the old cipher.
+        const QList<Page> plain = writePages({{kToday, "Старая запись: ёлка"}, {kToday.addDays(-3), "ещё"}});
+        {
+            QSqlQuery write(m_window->database().BigBd());
+            for (const Page& page : plain) {
+                write.prepare("UPDATE \"Дневник\" SET \"Содержание\" = ? WHERE \"MsgData\" = ?");
+                write.addBindValue(cipher(page.text, "старый"));
+                write.addBindValue(page.date);
+                QVERIFY(write.exec());
+            }
+            write.prepare("UPDATE \"Ключи\" SET \"Ключ\" = ?, \"Заблокировано\" = 1 WHERE \"Count\" = "
+                          "(SELECT MIN(\"Count\") FROM \"Ключи\")");
+            write.addBindValue(cipher("#VAULT#", "старый"));
+            QVERIFY(write.exec());
+        }
+        const QString earlier = ProfileBackup::dailyFolder(profileFolder()) + "/profile-2026-03-01.mdb";
+        QVERIFY(ProfileBackup::copyDatabase(profileFolder() + "/profile.mdb", earlier).ok);
+        restartWindow();
+        QVERIFY(lockedLook());
+
+        // The right password opens it; its record takes the current form at once.
+        m_seams->boxes.inputs.enqueue(QStringLiteral("старый"));
+        click(diary()->Button14);
+        QVERIFY(!lockedLook());
+        QCOMPARE(pages(), plain);
+        QVERIFY(keysRow().startsWith("0|qv2$argon2id$"));
+        QCOMPARE(MasterKey::check(keysRow().mid(2), "старый").verdict, MasterKey::Verdict::Opened);
+        QVERIFY(!QFile::exists(earlier));
+        QCOMPARE(ProfileBackup::dailyCopies(profileFolder()).size(), 1);
+
+        // Locking again in this run seals the pages under the same password.
+        click(diary()->Button14);
+        QVERIFY(lockedUnder("старый"));
+        QCOMPARE(openedPages("старый"), plain);
+
+        // A page that does not open: said with its date; nothing changes and the program goes on.
+        QSignalSpy ended(m_window.get(), &TForm1::programEnded);
+        {
+            QSqlQuery write(m_window->database().BigBd());
+            QVERIFY(write.exec("UPDATE \"Дневник\" SET \"Содержание\" = 'qv2:AAAA' WHERE rowid = "
+                               "(SELECT MAX(rowid) FROM \"Дневник\")"));
+        }
+        const QList<Page> damaged = pages();
+        m_seams->boxes.inputs.enqueue(QStringLiteral("старый"));
+        click(diary()->Button14);
+        QVERIFY(lockedLook());
+        QVERIFY(m_seams->boxes.shown.last().text.contains("05.03.2026"));
+        QCOMPARE(pages(), damaged);
+        QCOMPARE(ended.count(), 0);
+    }
+
+    void theKeyIsForgottenWhenTheWindowHides()
+    {
+        writePages({{kToday, "запись"}});
+        m_seams->modals.scripts.enqueue(answerSetUp("ключ"));
+        click(diary()->Button14);
+        m_seams->boxes.inputs.enqueue(QStringLiteral("ключ"));
+        click(diary()->Button14);
+        QVERIFY(!lockedLook());
+
+        // Hidden (here minimised, with no tray): the next locking asks for a password again.
+        TrayIcon::setAvailableForTests(false);
+        m_window->HideInTrayClick();
+        m_window->showNormal();
+        m_seams->modals.scripts.enqueue(answerSetUp("другой"));
+        click(diary()->Button14);
+        QCOMPARE(m_seams->modals.opened.size(), 2);
+        QVERIFY(lockedUnder("другой"));
     }
 
 private:
@@ -301,6 +392,27 @@ private:
         QList<Page> list;
         while (query.next())
             list.append({query.value(0).toString(), query.value(1).toString()});
+        return list;
+    }
+    QString profileFolder() const { return ProfileDatabase::profileFolder(m_window->settings().documentsFolder); }
+    static bool fileHolds(const QString& path, const QString& text)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains(text.toUtf8());
+    }
+    bool lockedUnder(const QString& password) const
+    {
+        const QString row = keysRow();
+        return row.startsWith("1|") &&
+               MasterKey::check(row.mid(2), password).verdict == MasterKey::Verdict::Opened;
+    }
+    // The pages as a second reader of the file opens them under the password.
+    QList<Page> openedPages(const QString& password) const
+    {
+        const MasterKey::Checked checked = MasterKey::check(keysRow().mid(2), password);
+        QList<Page> list = pages();
+        for (Page& page : list)
+            page.text = SealedValue::open(checked.key, page.text, SealedValue::kDiaryPage).value_or("<x>");
         return list;
     }
     QString keysRow() const

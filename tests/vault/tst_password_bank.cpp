@@ -1,9 +1,14 @@
+#include "key_record.h"
 #include "main_window.h"
+#include "master_key.h"
 #include "master_password_window.h"
 #include "password_bank.h"
 #include "password_bank_section.h"
 #include "password_grid_model.h"
+#include "profile_backup.h"
+#include "profile_database.h"
 #include "record_cipher.h"
+#include "sealed_value.h"
 #include "registry_store.h"
 #include "scripted_seams.h"
 #include "sections.h"
@@ -16,6 +21,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -70,6 +77,7 @@ class TestPasswordBank : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KeyRecord::setPassesForTests(2); }
     void init()
     {
         m_home = std::make_unique<TestHome>();
@@ -128,7 +136,9 @@ private slots:
         QCOMPARE(m_seams->boxes.texts(),
                  (QStringList{"Проверьте првильность ввода!", TForm12::kEmptyPassword}));
         QCOMPARE(m_seams->boxes.shown[0].icon, MessageBoxes::Icon::Critical);
-        QCOMPARE(verifier(), cipher("#VAULT#", "Тайна-1"));
+        QVERIFY(opens("Тайна-1"));
+        QVERIFY(!opens("тайна-1"));
+        QVERIFY(KeyRecord::isCurrentForm(verifier()));
         QVERIFY(locked());
 
         // Once set, showing the section offers no window and leaves the bank locked.
@@ -149,7 +159,8 @@ private slots:
         click(bank()->BitBtn8);
         QVERIFY(!locked());
         QVERIFY(!bank()->InputPrimaryPass->isEnabled());
-        QCOMPARE(bank()->InputPrimaryPass->text(), QStringLiteral("Тайна-1"));
+        // The key serves from now on; the password does not stay in the field.
+        QCOMPARE(bank()->InputPrimaryPass->text(), QString());
         QCOMPARE(bank()->BitBtn8->toolTip(), QStringLiteral("Разблокировать\\Заблокировать"));
         QVERIFY(!bank()->BitBtn8->accessibleName().isEmpty());
 
@@ -173,19 +184,22 @@ private slots:
         click(bank()->AddPass);
         QCOMPARE(m_seams->boxes.inputPrompts,
                  (QStringList{"Принадлежность пароля|Принадлежность", "Ваш логин:|Логин", "Пароль|Пароль"}));
-        QCOMPARE(stored(), (QList<StoredAccount>{{"", "", ""}}));
+        QCOMPARE(opened("мастер"), (QList<StoredAccount>{{"", "", ""}}));
 
-        // The login is stored as typed, only the password enciphered; nothing
-        // longer than the fields is taken.
+        // Every field is sealed; nothing longer than the fields is taken.
         const QString quote = QStringLiteral("ivan'; DROP TABLE \"Пароли\";--");
         answer({"Почта", quote, "пароль Ж1"});
         click(bank()->AddPass);
         answer({QString(60, QChar(u'п')), QString(55, QChar(u'l')), QString(70, QChar(u'x'))});
         click(bank()->AddPass);
         QCOMPARE(stored().size(), 3);
-        QCOMPARE(stored()[1], (StoredAccount{"Почта", quote, cipher("пароль Ж1", "мастер")}));
-        QCOMPARE(stored()[2], (StoredAccount{QString(50, QChar(u'п')), QString(50, QChar(u'l')),
-                                             cipher(QString(50, QChar(u'x')), "мастер")}));
+        QCOMPARE(opened("мастер")[1], (StoredAccount{"Почта", quote, "пароль Ж1"}));
+        QCOMPARE(opened("мастер")[2],
+                 (StoredAccount{QString(50, QChar(u'п')), QString(50, QChar(u'l')), QString(50, QChar(u'x'))}));
+        for (const StoredAccount& raw : stored())
+            for (const QString& field : {raw.container, raw.login, raw.password})
+                QVERIFY2(field.startsWith("qv2:") && !field.contains("Почта") && !field.contains("ivan"),
+                         qPrintable(field));
         QCOMPARE(grid()->model()->rowCount(), 3);
         QCOMPARE(grid()->model()->data(grid()->model()->index(1, 1)).toString(), quote);
 
@@ -231,7 +245,7 @@ private slots:
         m_seams->boxes.answers.enqueue(MessageBoxes::Button::Yes);
         click(bank()->DelPass);
         QCOMPARE(stored().size(), 2);
-        QCOMPARE(stored()[0].container, QStringLiteral("Почта"));
+        QCOMPARE(opened("мастер")[0].container, QStringLiteral("Почта"));
 
         // A password on screen goes when the section is left, and when the bank locks.
         clickCell(0, 0);
@@ -256,24 +270,23 @@ private slots:
 
         // Type into the first row's login: stored only once the row is left.
         editCell(0, 1, "новый логин");
-        QCOMPARE(stored()[0].login, QStringLiteral("login1"));
+        QCOMPARE(opened("м")[0].login, QStringLiteral("login1"));
         editCell(0, 0, QString(80, QChar(u'я')));
-        QCOMPARE(stored()[0].container, QStringLiteral("Банк"));
+        QCOMPARE(opened("м")[0].container, QStringLiteral("Банк"));
         grid()->setCurrentIndex(grid()->model()->index(1, 0));
-        QCOMPARE(stored()[0], (StoredAccount{QString(50, QChar(u'я')), "новый логин", cipher("p1", "м")}));
+        QCOMPARE(opened("м")[0], (StoredAccount{QString(50, QChar(u'я')), "новый логин", "p1"}));
 
         // An edit left in the grid is posted when the bank locks.
         editCell(1, 0, "Форум 2");
         click(bank()->BitBtn8);
-        QCOMPARE(stored()[1].container, QStringLiteral("Форум 2"));
-        QCOMPARE(stored()[1].password, cipher("p2", "м"));
+        QCOMPARE(opened("м")[1], (StoredAccount{"Форум 2", "login2", "p2"}));
 
         // And when the program ends with an edit left in the grid.
         unlock("м");
         editCell(0, 1, "последний");
         m_window.reset();
         m_window = std::make_unique<TForm1>(*m_registry);
-        QCOMPARE(stored()[0].login, QStringLiteral("последний"));
+        QCOMPARE(opened("м")[0].login, QStringLiteral("последний"));
     }
 
     void changingTheMasterPasswordReenciphersEveryPassword()
@@ -283,6 +296,7 @@ private slots:
         for (const QString& each : plain)
             addAccount("сайт " + each, "вход", each);
         const QList<StoredAccount> before = stored();
+        const QString recordBefore = verifier();
         QPushButton* button12 = m_window->settingsSection()->Button12;
         QVERIFY(button12->isEnabled());
         QCOMPARE(button12->text(), QStringLiteral("Сменить пароль для банка паролей"));
@@ -301,7 +315,7 @@ private slots:
         m_seams->modals.scripts.enqueue(answerSetUp("новый", "новый", false));
         click(button12);
         QCOMPARE(stored(), before);
-        QCOMPARE(verifier(), cipher("#VAULT#", "старый"));
+        QCOMPARE(verifier(), recordBefore);
 
         // Two empty entries are refused before anything is stored.
         m_seams->boxes.inputs.enqueue(QStringLiteral("старый"));
@@ -309,7 +323,7 @@ private slots:
         click(button12);
         QCOMPARE(m_seams->boxes.shown.last().text, TForm12::kEmptyPassword);
         QCOMPARE(stored(), before);
-        QCOMPARE(verifier(), cipher("#VAULT#", "старый"));
+        QCOMPARE(verifier(), recordBefore);
 
         // The change: every password reads the same under the new one.
         m_window->showSection(Sections::kPasswords);
@@ -320,14 +334,15 @@ private slots:
         QCOMPARE(m_seams->boxes.shown.last().title, QStringLiteral("Успех"));
         QCOMPARE(m_seams->boxes.shown.last().text, QStringLiteral("Пароль изменен!"));
         QVERIFY(locked());
-        QCOMPARE(verifier(), cipher("#VAULT#", "Новый-2"));
-        const QList<StoredAccount> after = stored();
+        QVERIFY(opens("Новый-2"));
+        QVERIFY(!opens("старый"));
+        const QList<StoredAccount> after = opened("Новый-2");
         QCOMPARE(after.size(), plain.size());
-        for (int n = 0; n < plain.size(); ++n) {
-            QCOMPARE(after[n].container, before[n].container);
-            QCOMPARE(after[n].login, before[n].login);
-            QCOMPARE(cipher(after[n].password, "Новый-2"), plain[n]);
-        }
+        for (int n = 0; n < plain.size(); ++n)
+            QCOMPARE(after[n], (StoredAccount{("сайт " + plain[n]).left(50), "вход", plain[n]}));
+        // Nothing stored before opens under the new key: every value was sealed anew.
+        for (int n = 0; n < plain.size(); ++n)
+            QVERIFY(stored()[n].password != before[n].password);
         // The old password no longer opens the bank; the new one does.
         bank()->InputPrimaryPass->setText("старый");
         click(bank()->BitBtn8);
@@ -377,6 +392,125 @@ private slots:
         QVERIFY(locked());
     }
 
+    void anOldBankIsSealedOnItsFirstRightPassword()
+    {
+        // A bank from before: the old verifier, passwords under the old
+        // cipher, the other fields plain; and a daily copy of it from yesterday.
+        const QString master = QStringLiteral("пароль");
+        const QString lowBytes = QStringLiteral("?0@>;L"); // the same low bytes as the master password
+        {
+            QSqlQuery write(m_window->database().BigBd());
+            QVERIFY(write.exec("UPDATE \"Ключи\" SET \"Ключ\" = '" + cipher("#VAULT#", master) +
+                               "' WHERE \"Count\" = (SELECT \"Count\" FROM \"Ключи\" ORDER BY \"Count\" LIMIT 1 OFFSET 1)"));
+            write.prepare("INSERT INTO \"Пароли\" (\"Принадлежность\", \"Логин\", \"Пароль\") VALUES (?, ?, ?)");
+            for (const QString& each : {QStringLiteral("почта"), QStringLiteral("банк")}) {
+                write.addBindValue(each);
+                write.addBindValue("вход-" + each);
+                write.addBindValue(cipher("секрет-" + each, master));
+                QVERIFY(write.exec());
+            }
+        }
+        const QString profile = ProfileDatabase::profileFolder(m_window->settings().documentsFolder);
+        const QString yesterday = ProfileBackup::dailyFolder(profile) + "/profile-" +
+                                  QDate::currentDate().addDays(-1).toString("yyyy-MM-dd") + ".mdb";
+        QVERIFY(ProfileBackup::copyDatabase(profile + "/profile.mdb", yesterday).ok);
+        const QList<StoredAccount> before = stored();
+
+        // A wrong password changes nothing.
+        m_window->showSection(Sections::kPasswords);
+        bank()->InputPrimaryPass->setText("другой");
+        click(bank()->BitBtn8);
+        QCOMPARE(m_seams->boxes.shown.last().text.section("\r\n", 0, 0), kWrong);
+        QCOMPARE(stored(), before);
+
+        // The right one opens the bank, and everything is sealed under it at once.
+        unlock(master);
+        QCOMPARE(grid()->model()->rowCount(), 2);
+        QCOMPARE(grid()->model()->data(grid()->model()->index(1, 1)).toString(), QStringLiteral("вход-банк"));
+        clickCell(1, 0);
+        QCOMPARE(bank()->PassLabel->text(), QStringLiteral("Пароль: секрет-банк"));
+        QVERIFY(KeyRecord::isCurrentForm(verifier()));
+        QCOMPARE(opened(master), (QList<StoredAccount>{{"почта", "вход-почта", "секрет-почта"},
+                                                        {"банк", "вход-банк", "секрет-банк"}}));
+        for (const StoredAccount& raw : stored())
+            QVERIFY(raw.container.startsWith("qv2:") && raw.login.startsWith("qv2:") && raw.password.startsWith("qv2:"));
+        // The old cipher took only the low bytes of a password; the new key takes every byte.
+        QVERIFY(!opens(lowBytes));
+
+        // No copy keeps the old values: one copy of the sealed state is left.
+        const QStringList copies = ProfileBackup::dailyCopies(profile);
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(!copies.first().endsWith(QFileInfo(yesterday).fileName()));
+        {
+            QFile copy(copies.first());
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            const QByteArray bytes = copy.readAll();
+            QVERIFY(!bytes.contains(QStringLiteral("вход-почта").toUtf8()));
+            QVERIFY(bytes.contains("qv2$argon2id$"));
+        }
+        // Nor does the profile's free space.
+        QFile file(profile + "/profile.mdb");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!file.readAll().contains(QStringLiteral("вход-почта").toUtf8()));
+    }
+
+    void damagedValuesAreReportedAndLeftAsTheyAre()
+    {
+        setMaster("м");
+        addAccount("первый", "login1", "p1");
+        addAccount("второй", "login2", "p2");
+        // The first account's password moved into its login field.
+        {
+            QSqlQuery write(m_window->database().BigBd());
+            QVERIFY(write.exec("UPDATE \"Пароли\" SET \"Логин\" = \"Пароль\" WHERE \"Key\" = "
+                               "(SELECT MIN(\"Key\") FROM \"Пароли\")"));
+        }
+        const QList<StoredAccount> before = stored();
+        m_window->showSection(Sections::kPasswords);
+        unlock("м");
+        QVERIFY(m_seams->boxes.shown.last().text.contains(": 1."));
+        QCOMPARE(grid()->model()->data(grid()->model()->index(1, 0)).toString(), QStringLiteral("второй"));
+        QVERIFY(!(grid()->model()->flags(grid()->model()->index(0, 1)) & Qt::ItemIsEditable));
+        clickCell(1, 0);
+        QCOMPARE(bank()->PassLabel->text(), QStringLiteral("Пароль: p2"));
+        click(bank()->BitBtn8);
+        QCOMPARE(stored(), before);
+
+        // A key record that is not whole: said so, nothing changed, the program goes on.
+        QSignalSpy ended(m_window.get(), &TForm1::programEnded);
+        QSqlQuery write(m_window->database().BigBd());
+        const QString record = verifier();
+        const QString weakened = QString(record).replace("m=65536", "m=1024");
+        QVERIFY(write.exec("UPDATE \"Ключи\" SET \"Ключ\" = '" + weakened + "' WHERE \"Ключ\" = '" + record + "'"));
+        bank()->InputPrimaryPass->setText("м");
+        click(bank()->BitBtn8);
+        QVERIFY(locked());
+        QVERIFY(m_seams->boxes.shown.last().text.contains(MasterKey::damagedMessage()));
+        QCOMPARE(verifier(), weakened);
+        QCOMPARE(ended.count(), 0);
+    }
+
+    void aCopiedPasswordDoesNotOutliveTheOpenBank()
+    {
+        setMaster("м");
+        addAccount("a", "b", "тайное");
+        m_window->showSection(Sections::kPasswords);
+        unlock("м");
+        // The shown password cannot be selected into the primary selection.
+        QCOMPARE(bank()->PassLabel->textInteractionFlags(), Qt::NoTextInteraction);
+
+        bank()->N23->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("тайное"));
+        click(bank()->BitBtn8);
+        QCOMPARE(QApplication::clipboard()->text(), QString());
+
+        unlock("м");
+        bank()->N23->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("тайное"));
+        m_window.reset();
+        QCOMPARE(QApplication::clipboard()->text(), QString());
+    }
+
 private:
     PasswordBankSection* bank() const { return m_window->passwordBank(); }
     QTableView* grid() const { return bank()->DBGrid3; }
@@ -423,7 +557,26 @@ private:
     void addAccount(const QString& container, const QString& login, const QString& password)
     {
         PasswordBank store(m_window->database());
-        QVERIFY(store.add(container, login, password, m_master, nullptr, nullptr));
+        const MasterKey::Checked checked = store.check(m_master);
+        QCOMPARE(checked.verdict, MasterKey::Verdict::Opened);
+        QVERIFY(store.add(container, login, password, checked.key, nullptr, nullptr));
+    }
+    bool opens(const QString& password) const
+    {
+        return MasterKey::check(verifier(), password).verdict == MasterKey::Verdict::Opened;
+    }
+    // The accounts as the second reader of the file would open them.
+    QList<StoredAccount> opened(const QString& password) const
+    {
+        const MasterKey::Checked checked = MasterKey::check(verifier(), password);
+        if (checked.verdict != MasterKey::Verdict::Opened)
+            return {{"<wrong password>", {}, {}}};
+        QList<StoredAccount> list;
+        for (const StoredAccount& raw : stored())
+            list.append({SealedValue::open(checked.key, raw.container, SealedValue::kBankContainer).value_or("<x>"),
+                         SealedValue::open(checked.key, raw.login, SealedValue::kBankLogin).value_or("<x>"),
+                         SealedValue::open(checked.key, raw.password, SealedValue::kBankPassword).value_or("<x>")});
+        return list;
     }
     QString verifier() const
     {
