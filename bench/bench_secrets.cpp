@@ -59,9 +59,10 @@ int main(int argc, char** argv)
         }
         PasswordBank bank(database);
         bank.setMasterPassword(QStringLiteral("ключ0"), nullptr);
+        const MasterKey::Checked master = bank.check(QStringLiteral("ключ0"));
         for (int n = 0; n < accounts; ++n)
             bank.add(QStringLiteral("Сайт %1").arg(n), QStringLiteral("user%1").arg(n),
-                     QStringLiteral("пароль-%1").arg(n), QStringLiteral("ключ0"), nullptr, nullptr);
+                     QStringLiteral("пароль-%1").arg(n), master.key, nullptr, nullptr);
         fill.commit();
     }
 
@@ -70,7 +71,8 @@ int main(int argc, char** argv)
     constexpr int kRuns = 5;
     for (int run = 0; run < kRuns; ++run) {
         locks.append(timed([&] { return diary.lock(QStringLiteral("дневник")); }));
-        unlocks.append(timed([&] { return diary.unlock(QStringLiteral("дневник")); }));
+        unlocks.append(timed(
+            [&] { return diary.unlock(QStringLiteral("дневник")).verdict == MasterKey::Verdict::Opened; }));
     }
     PasswordBank bank(database);
     for (int run = 0; run < kRuns * 2; ++run)

@@ -69,9 +69,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the program loads at run time rather than links: the SQLite driver,
 # libcurl for mail and downloads, libzip for backups, libgsf for ideas, libcanberra and ALSA for the
-# signal sound, Qt's Russian dialog texts.
+# signal sound, libsodium for the bank and the diary, libsecret that QtKeychain loads to reach the
+# Secret Service, Qt's Russian dialog texts.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, libcurl4, libzip4, libgsf-1-114, libcanberra0, libasound2, qt6-translations-l10n")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, desktop-file-utils")
+    "libqt6sql6-sqlite, libcurl4, libzip4, libgsf-1-114, libcanberra0, libasound2, libsodium23, libsecret-1-0, qt6-translations-l10n")
+# The Secret Service itself: without one the mail password is sealed under a key file.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, desktop-file-utils, gnome-keyring | kwalletmanager")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -9,11 +9,12 @@ if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 packages="build-essential cmake ninja-build pkg-config
 qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n qt6-webengine-dev libgl-dev libcurl4-openssl-dev
 libcanberra-dev libasound2-dev libgsf-1-dev libical-dev
-libzip-dev libsqlite3-dev
+libzip-dev libsqlite3-dev libsodium-dev qtkeychain-qt6-dev libsecret-1-0
 fonts-dejavu-core fonts-urw-base35"
 if [ "$1" = "--tests" ]; then
     packages="$packages xvfb xauth imagemagick trayer xdotool x11-utils python3-aiosmtpd python3-olefile python3-vobject openssl
-desktop-file-utils appstream debootstrap clang libclang-rt-14-dev"
+desktop-file-utils appstream debootstrap clang libclang-rt-14-dev
+dbus gnome-keyring libsecret-tools python3-nacl"
 fi
 
 missing=

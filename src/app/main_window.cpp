@@ -146,6 +146,9 @@ void TForm1::FormCreate()
 
     // The plug-in catalogue download, when it is due.
     startPluginDownloadWhenDue();
+    // A mail password from before leaves the profile once the window is up:
+    // the Secret Service may take a moment to answer.
+    QTimer::singleShot(0, this, [this] { ErrorHandler::guard([this] { carryMailPasswordOver(); }); });
     Timer1->start(kMonitorInterval);
     hide();
     // The daily planner, built as its section is shown.

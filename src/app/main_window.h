@@ -184,6 +184,8 @@ private:
     void lockSecrets();
     // After the bank or the diary was sealed anew.
     void forgetOldCopies();
+    // Moves a mail password of the old form out of the profile.
+    void carryMailPasswordOver();
     // Controls that start-up does not show are built on their section's
     // first showing, with the data start-up would have put in them.
     void buildLater(const QStringList& boxes, std::function<void()> build);

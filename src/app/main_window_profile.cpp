@@ -6,6 +6,7 @@
 #include "backup_controls.h"
 #include "clock.h"
 #include "folder_tree.h"
+#include "mail_password_store.h"
 #include "message_boxes.h"
 #include "profile_backup.h"
 #include "registry_store.h"
@@ -13,6 +14,8 @@
 #include "shell.h"
 #include "system_info.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace {
@@ -31,23 +34,42 @@ void TForm1::DeleteProfileClick()
     // reach for a profile that is going.
     Timer1->stop();
     lockSecrets();
-    // The autorun value and its desktop entry lie outside and stay.
+    // The mail password in the Secret Service and the key file go with the
+    // settings; the autorun value and its desktop entry lie outside and stay.
+    QString keychainError;
+    const bool secretsErased = MailPasswordStore(m_registry).erase(&keychainError);
     m_registry.deleteKey(Settings::kRoot);
     m_database.close();
 
     const QString folder = ProfileDatabase::profileFolder(m_settings.documentsFolder);
     QStringList remaining;
-    const bool deleted = FolderTree::remove(folder, [&remaining](const QString& path) {
+    const auto couldNotDelete = [&remaining](const QString& path) {
         remaining.append(path);
         MessageBoxes::plain(QStringLiteral("Could NOT delete ") + path);
-    });
+    };
+    // What restores put aside holds the same records and goes too; the daily
+    // copies lie inside the profile folder.
+    for (const QString& aside : ProfileBackup::keptAside(
+             ProfileBackup::Locations::standard(m_settings.documentsFolder, m_registry.filePath()))) {
+        const QFileInfo info(aside);
+        if (info.isDir() && !info.isSymLink())
+            FolderTree::remove(aside, couldNotDelete);
+        else if (!QFile::remove(aside))
+            couldNotDelete(aside);
+    }
+    bool deleted = FolderTree::remove(folder, couldNotDelete) && remaining.isEmpty();
+    if (!secretsErased) {
+        deleted = false;
+        remaining.append(keychainError);
+    }
     if (deleted) {
         MessageBoxes::successBox(QStringLiteral("Профиль удалён!"));
     } else {
         // The settings are gone by now: say what is left on the disk.
         QString message = QStringLiteral("Произошла ошибка при удалении данных пользователя ") +
-                          m_settings.userName + QStringLiteral("\r\nНа диске осталась папка профиля:\r\n") +
-                          folder;
+                          m_settings.userName;
+        if (QFileInfo::exists(folder))
+            message += QStringLiteral("\r\nНа диске осталась папка профиля:\r\n") + folder;
         if (!remaining.isEmpty()) {
             message += QStringLiteral("\r\nНе удалены файлы:\r\n") +
                        remaining.mid(0, kPathsNamed).join(QStringLiteral("\r\n"));

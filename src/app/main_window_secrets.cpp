@@ -4,8 +4,10 @@
 
 #include "clock.h"
 #include "diary_section.h"
+#include "mail_password_store.h"
 #include "message_boxes.h"
 #include "profile_backup.h"
+#include "profile_database.h"
 #include "password_bank_section.h"
 #include "sections.h"
 #include "tray_icon.h"
@@ -48,6 +50,21 @@ DiarySection* TForm1::diary() const
 {
     buildNow(QStringLiteral("DiaryBox"));
     return m_diary;
+}
+
+void TForm1::carryMailPasswordOver()
+{
+    const auto row = m_database.KeysTable.at(2);
+    if (!m_database.isOpen() || !row || row->value(QStringLiteral("Ключ")).toString().isEmpty())
+        return;
+    QString why;
+    if (!MailPasswordStore(m_registry).carryOver(m_database, m_settings.myBoxes, &why)) {
+        MessageBoxes::warning(QStringLiteral("Предупреждение"),
+                              QStringLiteral("Пароль почтового ящика не перенесён из профиля: %1").arg(why));
+        return;
+    }
+    // The profile and its copies no longer hold it.
+    forgetOldCopies();
 }
 
 void TForm1::lockSecrets()

@@ -1,8 +1,8 @@
 #include "settings_section.h"
 
+#include "mail_password_store.h"
 #include "message_boxes.h"
 #include "profile_database.h"
-#include "record_cipher.h"
 #include "registry_store.h"
 #include "section_host.h"
 #include "settings.h"
@@ -87,7 +87,10 @@ void SettingsSection::buildMailPage(QWidget* page)
     Edit9 = place<QLineEdit>(page, "Edit9", {110, 88, 360, 26});
     Label16 = label(page, "Label16", QStringLiteral("Пароль:"), {16, 124, 90, 26});
     Edit11 = place<QLineEdit>(page, "Edit11", {110, 124, 360, 26});
-    Edit11->setMaxLength(50); // what the stored secret's column holds
+    Edit11->setMaxLength(50);
+    // Where the password is kept, in one line.
+    PasswordPlaceLabel = label(page, "PasswordPlaceLabel", QString(), {110, 156, 560, 40});
+    PasswordPlaceLabel->setWordWrap(true);
     for (QLineEdit* edit : {Edit9, Edit10, Edit11})
         connect(edit, &QLineEdit::textChanged, this, &SettingsSection::markChangedByUser);
 }
@@ -99,6 +102,7 @@ void SettingsSection::fill()
     Edit9->setText(record.smtpServer);
     Edit10->setText(record.myBoxes);
     Edit11->setText(kHiddenPassword);
+    PasswordPlaceLabel->setText(MailPasswordStore(m_host.registry()).placeLine());
     CheckBox3->setChecked(record.autoLoadNewPlugins);
     CheckBox1->setChecked(record.autorun);
     CheckBox2->setChecked(record.hideInTray);
@@ -193,14 +197,11 @@ void SettingsSection::storeMailPassword()
 {
     if (Edit11->text() == kHiddenPassword)
         return;
-    const auto secret = RecordCipher::CipherText(Edit11->text(), m_host.settings().myBoxes);
-    if (!secret) {
-        MessageBoxes::errorBox(RecordCipher::kEmptyKeyMessage +
-                               QStringLiteral("\r\nПароль почтового ящика не сохранён: укажите адрес ящика и "
-                                              "введите пароль ещё раз."));
-        return;
-    }
-    ProfileDatabase& database = m_host.database();
-    if (const auto row = database.KeysTable.at(2))
-        database.KeysTable.update(row->key, {{QStringLiteral("Ключ"), *secret}});
+    MailPasswordStore store(m_host.registry());
+    QString error;
+    // An emptied box takes the stored password away.
+    const bool done = Edit11->text().isEmpty() ? store.erase(&error) : store.store(Edit11->text(), &error);
+    if (!done)
+        MessageBoxes::errorBox(QStringLiteral("Пароль почтового ящика не сохранён: ") + error);
+    PasswordPlaceLabel->setText(store.placeLine());
 }

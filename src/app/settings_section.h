@@ -61,6 +61,7 @@ public:
     QLineEdit* Edit9 = nullptr;
     QLabel* Label16 = nullptr;
     QLineEdit* Edit11 = nullptr;
+    QLabel* PasswordPlaceLabel = nullptr; // where the mail password is kept
 
 private:
     void buildGeneralPage(QWidget* page);

@@ -4,9 +4,9 @@
 #include "clock.h"
 #include "contact.h"
 #include "error_handler.h"
+#include "mail_password_store.h"
 #include "message_boxes.h"
 #include "profile_database.h"
-#include "record_cipher.h"
 #include "section_host.h"
 #include "settings.h"
 #include "smart_box.h"
@@ -178,14 +178,16 @@ void MailSection::BitBtn1Click()
     letter.subject = Theme ? Theme->currentText() : QString();
     letter.body = Memo1->toPlainText();
 
-    // Row 3 of the keys holds the password enciphered with the address; an
-    // empty address cannot be a key.
-    const auto keys = m_host.database().KeysTable.at(2);
-    const auto password =
-        keys ? RecordCipher::CipherText(keys->value(QStringLiteral("Ключ")).toString(), mailBox)
-             : std::nullopt;
+    // The password comes from the Secret Service, which may take a moment
+    // (or ask to unlock the keyring): the section waits disabled meanwhile.
+    m_sending = true;
+    m_box->setEnabled(false);
+    QString why;
+    const auto password = MailPasswordStore(m_host.registry()).read(&why);
+    m_sending = false;
+    m_box->setEnabled(true);
     if (!password) {
-        MessageBoxes::errorBox(kConnectMessage);
+        MessageBoxes::errorBox(QStringLiteral("Не удалось прочитать пароль почтового ящика: ") + why);
         return;
     }
 

@@ -233,8 +233,9 @@ bool DiaryStore::rewriteAll(const PageChange& changePage, bool locked, const std
         if (batch.isEmpty())
             break;
         for (Page& page : batch) {
-            // A page without any text stays so.
-            if (page.text.isNull())
+            // A page without any text is sealed as an empty one: a locked
+            // diary holds nothing but sealed values.
+            if (page.text.isNull() && !locked)
                 continue;
             auto changed = changePage(page.text.toString());
             if (!changed) {

@@ -3,6 +3,7 @@
 #include "profile_backup.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -181,6 +182,22 @@ QString describeReplaced(const Contents& contents)
     if (contents.plugins > 0)
         lines.append(QStringLiteral("- загруженные плагины (в копии: %1)").arg(contents.plugins));
     return lines.join(QStringLiteral("\r\n"));
+}
+
+QStringList keptAside(const Locations& at)
+{
+    QStringList kept;
+    const QString userData = at.userDataFolder;
+    for (const QString& target : {at.profileFolder, at.settingsFile, userData + QStringLiteral("/Resources"),
+                                  userData + QStringLiteral("/Plugins")}) {
+        const QFileInfo info(target);
+        const QDir folder = info.absoluteDir();
+        for (const QString& name :
+             folder.entryList({info.fileName() + QStringLiteral(".before-restore-*")},
+                              QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            kept.append(folder.filePath(name));
+    }
+    return kept;
 }
 
 QString keptProfileFolder(const Locations& to, const QDateTime& now)

@@ -78,6 +78,10 @@ struct RestoreOutcome
 RestoreOutcome restore(const Locations& to, const QString& path, const QDateTime& now,
                        const Progress& progress = {});
 
+// Everything that restores put aside under the locations: the profile
+// folders, settings files and user folders with ".before-restore-" names.
+QStringList keptAside(const Locations& at);
+
 // The dated name under which restore() keeps the current profile folder.
 QString keptProfileFolder(const Locations& to, const QDateTime& now);
 

@@ -62,7 +62,7 @@ std::optional<KeyRecord> KeyRecord::parse(const QString& stored)
     if (!salt || salt.decoded.size() != kSaltBytes || salt.decoded.toBase64() != parts.at(1).toLatin1())
         return std::nullopt;
     record.salt = salt.decoded;
-    if (!SealedValue::looksSealed(parts.at(2)))
+    if (!SealedValue::isWellFormed(parts.at(2)))
         return std::nullopt;
     record.sealedCheck = parts.at(2);
     return record;

@@ -53,16 +53,38 @@ std::optional<QString> seal(const VaultKey& key, const QString& plain, const QSt
     return kPrefix + QString::fromLatin1(sealed.toBase64());
 }
 
+namespace {
+
+// The bytes of a value written exactly as we write it: the prefix, then
+// padded standard base64 of at least a nonce and a tag.
+std::optional<QByteArray> sealedBytes(const QString& stored)
+{
+    if (!looksSealed(stored))
+        return std::nullopt;
+    const QByteArray text = stored.mid(kPrefix.size()).toLatin1();
+    const auto decoded = QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors);
+    // Only the one spelling is ours: no missing padding, no other alphabet.
+    if (!decoded || decoded.decoded.size() < kNonceBytes + kTagBytes || decoded.decoded.toBase64() != text)
+        return std::nullopt;
+    return decoded.decoded;
+}
+
+} // namespace
+
+bool isWellFormed(const QString& stored)
+{
+    return sealedBytes(stored).has_value();
+}
+
 std::optional<QString> open(const VaultKey& key, const QString& stored, const QString& associated)
 {
     const SodiumLibrary* sodium = sodiumOrFail(nullptr);
-    if (!sodium || key.isEmpty() || !looksSealed(stored))
+    if (!sodium || key.isEmpty())
         return std::nullopt;
-    const auto decoded = QByteArray::fromBase64Encoding(stored.mid(kPrefix.size()).toLatin1(),
-                                                        QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded || decoded.decoded.size() < kNonceBytes + kTagBytes)
+    const auto bytes = sealedBytes(stored);
+    if (!bytes)
         return std::nullopt;
-    const QByteArray& sealed = decoded.decoded;
+    const QByteArray& sealed = *bytes;
     const auto* in = reinterpret_cast<const unsigned char*>(sealed.constData());
     const QByteArray data = associated.toUtf8();
     QByteArray text(sealed.size() - kNonceBytes - kTagBytes, Qt::Uninitialized);

@@ -20,6 +20,8 @@ inline const QString kBankPassword = QStringLiteral("Пароли/Пароль")
 inline const QString kDiaryPage = QStringLiteral("Дневник/Содержание");
 
 bool looksSealed(const QString& stored);
+// The whole shape of a sealed value, without opening it.
+bool isWellFormed(const QString& stored);
 
 // nullopt only when libsodium cannot be loaded (the reason in error).
 std::optional<QString> seal(const VaultKey& key, const QString& plain, const QString& associated,

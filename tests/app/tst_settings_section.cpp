@@ -1,3 +1,7 @@
+#include "mail_password_store.h"
+#include "main_window.h"
+#include "profile_database.h"
+#include "registry_store.h"
 #include "record_cipher.h"
 #include "sections.h"
 #include "settings_section.h"
@@ -7,12 +11,14 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
 
 namespace {
+
 const QString kConfig = QStringLiteral("Software\\Quillarbor\\Config");
 const QString kMail = QStringLiteral("Software\\Quillarbor\\Mail");
 
@@ -20,6 +26,11 @@ QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool fileHolds(const QString& path, const QString& text)
+{
+    return fileBytes(path).contains(text.toUtf8());
 }
 } // namespace
 
@@ -69,36 +80,65 @@ private slots:
         QCOMPARE(window.statusMessage(), QStringLiteral("Настройка режима запуска выполнена!"));
     }
 
-    void mailPasswordIsStoredEncipheredInRowThree()
+    void mailPasswordIsKeptOutsideTheProfile()
     {
         WindowFixture fixture;
         TForm1& window = *fixture.window;
         SettingsSection* section = window.settingsSection();
         window.showSection(Sections::kSettings);
+        QCOMPARE(section->PasswordPlaceLabel->text(), QStringLiteral("Пароль не сохранён."));
         section->Edit10->setText("ivan@example.ru");
         section->Edit11->setText(QStringLiteral("Пароль-1"));
         window.showSection(Sections::kMail);
 
-        const QString stored = window.database().KeysTable.at(2)->value("Ключ").toString();
-        QCOMPARE(stored, *RecordCipher::CipherText(QStringLiteral("Пароль-1"), "ivan@example.ru"));
-        QCOMPARE(*RecordCipher::CipherText(stored, "ivan@example.ru"), QStringLiteral("Пароль-1"));
+        // No Secret Service answers in the tests: sealed in the settings under the key file.
+        MailPasswordStore store(*fixture.registry);
+        QCOMPARE(store.place(), MailPasswordStore::Place::KeyFile);
+        QCOMPARE(store.read(nullptr), QStringLiteral("Пароль-1"));
+        QCOMPARE(window.database().KeysTable.at(2)->value("Ключ").toString(), QString());
+        const QString sealed = fixture.registry->readString(kMail, "Password").value_or(QString());
+        QVERIFY(sealed.startsWith("qv2:"));
+        QCOMPARE(QFile::permissions(MailPasswordStore::keyFilePath()) & 0x0777,
+                 QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(section->Edit11->text(), QStringLiteral("#hidden#"));
-        QCOMPARE(window.database().KeysTable.at(0)->value("Ключ").toString(), QString());
+        QVERIFY(section->PasswordPlaceLabel->text().contains("secret.key"));
+        QVERIFY(!fileHolds(fixture.registry->filePath(), "Пароль-1"));
+        QVERIFY(!fileHolds(window.database().BigBd().databaseName(), "Пароль-1"));
 
-        // A later save with the box untouched leaves the row alone.
-        window.showSection(Sections::kSettings);
-        section->Edit9->setText("smtp.example.ru");
-        window.showSection(Sections::kMail);
-        QCOMPARE(window.database().KeysTable.at(2)->value("Ключ").toString(), stored);
-
-        // Without an address there is no key: the user is told and nothing is stored.
+        // A later save with the box untouched leaves it alone; no address is needed any more.
         window.showSection(Sections::kSettings);
         section->Edit10->setText(QString());
-        section->Edit11->setText("other");
+        section->Edit9->setText("smtp.example.ru");
         window.showSection(Sections::kMail);
-        QCOMPARE(fixture.seams.boxes.shown.size(), 1);
-        QCOMPARE(fixture.seams.boxes.shown[0].title, QStringLiteral("Произошла ошибка!"));
-        QCOMPARE(window.database().KeysTable.at(2)->value("Ключ").toString(), stored);
+        QCOMPARE(fixture.registry->readString(kMail, "Password"), sealed);
+        QVERIFY(fixture.seams.boxes.shown.isEmpty());
+
+        // An emptied box takes it away, with its key file.
+        window.showSection(Sections::kSettings);
+        section->Edit11->setText(QString());
+        window.showSection(Sections::kMail);
+        QCOMPARE(store.place(), MailPasswordStore::Place::Nowhere);
+        QCOMPARE(store.read(nullptr), QString());
+        QVERIFY(!QFile::exists(MailPasswordStore::keyFilePath()));
+        QCOMPARE(section->PasswordPlaceLabel->text(), QStringLiteral("Пароль не сохранён."));
+    }
+
+    void aMailPasswordFromBeforeLeavesTheProfileAtStart()
+    {
+        // Row 3 holds it enciphered with the address, as before.
+        {
+            WindowFixture fixture([](RegistryStore& registry) {
+                registry.writeString(Settings::fullKey("Mail"), QStringLiteral("MyBoxes"), "ivan@example.ru");
+            });
+            TableObject& keys = fixture.window->database().KeysTable;
+            QVERIFY(keys.update(keys.at(2)->key,
+                                {{"Ключ", *RecordCipher::CipherText(QStringLiteral("секрет"), "ivan@example.ru")}}));
+            fixture.window.reset();
+            fixture.window = std::make_unique<TForm1>(*fixture.registry);
+            QTRY_COMPARE(fixture.window->database().KeysTable.at(2)->value("Ключ").toString(), QString());
+            QCOMPARE(MailPasswordStore(*fixture.registry).read(nullptr), QStringLiteral("секрет"));
+            QVERIFY(fixture.seams.boxes.shown.isEmpty());
+        }
     }
 
     void autorunOffRemovesBothEntries()

@@ -1,8 +1,8 @@
 #include "address_book_section.h"
 #include "contact.h"
 #include "history_file.h"
+#include "mail_password_store.h"
 #include "mail_section.h"
-#include "record_cipher.h"
 #include "smart_box.h"
 #include "smtp_test_server.h"
 #include "tabbed_list_box.h"
@@ -44,15 +44,14 @@ class TestMailSection : public QObject
             registry.writeBool(Settings::fullKey("Config"), QStringLiteral("HideInTray"), false);
         });
         window().Timer1Timer(); // the first tick enables the window
-        storePassword(password, mailBox);
+        storePassword(password);
         window().showSection(1);
     }
-    void storePassword(const QString& password, const QString& key)
+    // Where the settings page keeps it (here, without a Secret Service, under the key file).
+    void storePassword(const QString& password)
     {
-        TableObject& keys = window().database().KeysTable;
-        const auto row = keys.at(2);
-        QVERIFY(row);
-        QVERIFY(keys.update(row->key, {{QStringLiteral("Ключ"), *RecordCipher::CipherText(password, key)}}));
+        QString error;
+        QVERIFY2(MailPasswordStore(window().registry()).store(password, &error), qPrintable(error));
     }
     TForm1& window() { return *m_fixture->window; }
     MailSection* mail() { return window().sectionBox("GroupBox1")->findChild<MailSection*>("MailSection"); }
@@ -148,7 +147,7 @@ private slots:
         // Remembered although the letter did not go.
         QVERIFY(history().contains(QStringLiteral("Тема неудачи")));
 
-        storePassword(kPassword, kBox);
+        storePassword(kPassword);
         send(QStringLiteral("anna@example.com"), QStringLiteral("Вторая попытка"), QStringLiteral("текст"));
         QCOMPARE(boxes().texts().last(), QStringLiteral("Сообщение отправлено!"));
         QCOMPARE(server.letterCount(), 1);
@@ -206,7 +205,7 @@ private slots:
 
         // Another letter case is another login: it goes to the server, which refuses it.
         window().settings().myBoxes = QStringLiteral("quillarbor");
-        storePassword(QStringLiteral("x"), QStringLiteral("quillarbor"));
+        storePassword(QStringLiteral("x"));
         send(QStringLiteral("anna@example.com"), QStringLiteral("s"), QStringLiteral("b"));
         QCOMPARE(boxes().texts().last(), errorText(MailSection::kSendMessage));
         QVERIFY(server.events().contains(QStringLiteral("connect")));

@@ -25,6 +25,9 @@ TestHome::TestHome()
     QFile asoundrc(home + QStringLiteral("/.asoundrc"));
     if (asoundrc.open(QIODevice::WriteOnly))
         asoundrc.write("pcm.!default { type null }\n");
+    // Nor the user's keyring, through the session bus.
+    if (qEnvironmentVariableIsEmpty("QUILLARBOR_TEST_SESSION_BUS"))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quillarbor-test-bus");
     // The plug-in catalogue download reaches no server unless a test starts its own.
     qputenv("QUILLARBOR_PLUGIN_SERVER", "https://127.0.0.1:9/plugins/");
     SystemInfo::setProgramFolder(programFolder());

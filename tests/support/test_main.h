@@ -4,12 +4,22 @@
 
 #include <QTest>
 
+// No test reaches the user's session bus, and so never the user's keyring:
+// the bus address names a socket that is not there. A test that starts its
+// own private bus (dbus-run-session) says so with QUILLARBOR_TEST_SESSION_BUS.
+inline void keepOffTheUsersSessionBus()
+{
+    if (qEnvironmentVariableIsEmpty("QUILLARBOR_TEST_SESSION_BUS"))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quillarbor-test-bus");
+}
+
 // The embedded browser's sandbox is off in every test, root or not: build
 // machines often lack the namespaces it needs, and the tests show only local
 // pages. OpenGL contexts are not shared, as in the program itself.
 inline void prepareTestProcess()
 {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    keepOffTheUsersSessionBus();
 }
 
 // Like QTEST_MAIN, with the program's own application object, so that a
