@@ -12,7 +12,7 @@ libcanberra-dev libasound2-dev libgsf-1-dev libical-dev
 libzip-dev libsqlite3-dev
 fonts-dejavu-core fonts-urw-base35"
 if [ "$1" = "--tests" ]; then
-    packages="$packages xvfb xauth imagemagick trayer xdotool x11-utils python3-aiosmtpd python3-olefile python3-vobject openssl
+    packages="$packages xvfb xauth imagemagick trayer xdotool x11-utils python3-aiosmtpd python3-olefile python3-vobject python3-nacl openssl
 desktop-file-utils appstream debootstrap clang libclang-rt-14-dev"
 fi
 
