@@ -178,6 +178,11 @@ void MailSection::BitBtn1Click()
     letter.subject = Theme ? Theme->currentText() : QString();
     letter.body = Memo1->toPlainText();
 
+    // Without an address there is neither a sender nor a login.
+    if (mailBox.isEmpty()) {
+        MessageBoxes::errorBox(kConnectMessage);
+        return;
+    }
     // The password comes from the Secret Service, which may take a moment
     // (or ask to unlock the keyring): the section waits disabled meanwhile.
     m_sending = true;

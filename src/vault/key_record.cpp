@@ -125,16 +125,32 @@ quint32 KeyRecord::calibratedPasses()
     if (const quint32 fixed = passesForTests.load())
         return fixed;
     static const quint32 measured = [] {
-        // One derivation at the least cost tells the cost of a pass here;
-        // the passes then fill the target time (0.6 s, inside 0.4 to 1 s).
+        // Each derivation costs a fixed part (mapping and touching the
+        // memory) and a part per pass. Two timed derivations of different
+        // passes, after one that warms up, tell the two apart; the passes
+        // then fill the target time (0.6 s, inside 0.4 to 1 s).
         KeyRecord probe;
         probe.salt = QByteArray(kSaltBytes, '\x5a');
-        QElapsedTimer timer;
-        timer.start();
-        if (!probe.derive(QStringLiteral("calibration"), nullptr))
+        const auto timed = [&probe](quint32 passes) -> qint64 {
+            probe.passes = passes;
+            QElapsedTimer timer;
+            timer.start();
+            if (!probe.derive(QStringLiteral("calibration"), nullptr))
+                return -1;
+            return timer.nsecsElapsed();
+        };
+        constexpr quint32 kFew = kMinimumPasses;
+        constexpr quint32 kMore = kMinimumPasses + 4;
+        if (timed(kFew) < 0)
             return kMinimumPasses;
-        const qint64 perPass = qMax<qint64>(1, timer.nsecsElapsed() / kMinimumPasses);
-        return qBound(kMinimumPasses, quint32(kTargetNanoseconds / perPass), kMostPasses);
+        const qint64 few = timed(kFew);
+        const qint64 more = timed(kMore);
+        if (few < 0 || more < 0)
+            return kMinimumPasses;
+        const qint64 perPass = qMax<qint64>(1, (more - few) / qint64(kMore - kFew));
+        const qint64 fixed = qMax<qint64>(0, few - perPass * kFew);
+        const qint64 wanted = qMax<qint64>(0, kTargetNanoseconds - fixed) / perPass;
+        return qBound<quint32>(kMinimumPasses, quint32(qMin<qint64>(wanted, kMostPasses)), kMostPasses);
     }();
     return measured;
 }

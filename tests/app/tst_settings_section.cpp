@@ -98,8 +98,9 @@ private slots:
         QCOMPARE(window.database().KeysTable.at(2)->value("Ключ").toString(), QString());
         const QString sealed = fixture.registry->readString(kMail, "Password").value_or(QString());
         QVERIFY(sealed.startsWith("qv2:"));
+        // Open to its owner alone.
         QCOMPARE(QFile::permissions(MailPasswordStore::keyFilePath()) & 0x0777,
-                 QFile::ReadOwner | QFile::WriteOwner);
+                 QFile::ReadUser | QFile::WriteUser);
         QCOMPARE(section->Edit11->text(), QStringLiteral("#hidden#"));
         QVERIFY(section->PasswordPlaceLabel->text().contains("secret.key"));
         QVERIFY(!fileHolds(fixture.registry->filePath(), "Пароль-1"));

@@ -172,7 +172,7 @@ private slots:
         QCOMPARE(boxes().texts(), QStringList{errorText(MailSection::kConnectMessage)});
         QVERIFY(history().contains(QStringLiteral("Никуда")));
 
-        // An empty mail-box address cannot be the cipher's key: refused before connecting.
+        // An empty mail-box address is neither a sender nor a login: refused before connecting.
         boxes().shown.clear();
         window().settings().myBoxes.clear();
         mail()->BitBtn1Click();
