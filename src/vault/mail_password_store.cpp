@@ -137,8 +137,13 @@ QString MailPasswordStore::placeLine() const
     case Place::SecretService:
         return QStringLiteral("Пароль хранится в связке ключей рабочего стола (Secret Service).");
     case Place::KeyFile:
-        return QStringLiteral("Пароль хранится зашифрованным в настройках; ключ лежит в файле %1.")
-            .arg(QDir::toNativeSeparators(keyFilePath()));
+    {
+        // Short enough for one line: the home folder as "~".
+        QString path = keyFilePath();
+        if (path.startsWith(QDir::homePath() + QLatin1Char('/')))
+            path = QStringLiteral("~") + path.mid(QDir::homePath().size());
+        return QStringLiteral("Пароль зашифрован в настройках, ключ лежит в %1.").arg(path);
+    }
     case Place::Nowhere:
         break;
     }

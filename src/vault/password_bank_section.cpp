@@ -206,6 +206,7 @@ void PasswordBankSection::lock()
     for (QPushButton* command : {AddPass, CopyPass, DelPass})
         command->setEnabled(false);
     InputPrimaryPass->clear();
+    InputPrimaryPass->setPlaceholderText(QString());
     InputPrimaryPass->setEnabled(true);
     PassLabel->clear();
     if (!m_copiedPassword.isEmpty())
@@ -244,6 +245,7 @@ void PasswordBankSection::BitBtn8Click()
     SealedValue::wipe(typed);
     // The key serves from now on: the typed password leaves the field.
     InputPrimaryPass->clear();
+    InputPrimaryPass->setPlaceholderText(QStringLiteral("Банк открыт"));
     m_model->open(m_key);
     fitColumns();
     for (QPushButton* command : {AddPass, CopyPass, DelPass})
