@@ -58,13 +58,13 @@ void TForm1::carryMailPasswordOver()
     if (!m_database.isOpen() || !row || row->value(QStringLiteral("Ключ")).toString().isEmpty())
         return;
     QString why;
-    if (!MailPasswordStore(m_registry).carryOver(m_database, m_settings.myBoxes, &why)) {
+    if (!MailPasswordStore(m_registry).carryOver(m_database, m_settings.myBoxes, &why))
         MessageBoxes::warning(QStringLiteral("Предупреждение"),
                               QStringLiteral("Пароль почтового ящика не перенесён из профиля: %1").arg(why));
-        return;
-    }
-    // The profile and its copies no longer hold it.
-    forgetOldCopies();
+    // Once it has left the profile, the copies must not keep it either.
+    const auto after = m_database.KeysTable.at(2);
+    if (after && after->value(QStringLiteral("Ключ")).toString().isEmpty())
+        forgetOldCopies();
 }
 
 void TForm1::lockSecrets()

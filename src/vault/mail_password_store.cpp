@@ -260,11 +260,14 @@ bool MailPasswordStore::carryOver(ProfileDatabase& database, const QString& mail
     QString stored = row->value(QStringLiteral("Ключ")).toString();
     if (stored.isEmpty())
         return true;
-    // Enciphered with the address: an empty address never made a value.
+    // Enciphered with the address: without one it cannot be read, and it
+    // leaves the profile all the same (the user types it again).
     auto plain = RecordCipher::CipherText(stored, mailBox);
     if (!plain) {
+        database.KeysTable.update(row->key, {{QStringLiteral("Ключ"), QString()}});
         if (error)
-            *error = QStringLiteral("адрес почтового ящика не задан");
+            *error = QStringLiteral("адрес почтового ящика не задан, и прежний пароль не прочесть; "
+                                    "введите пароль в настройках заново");
         return false;
     }
     const bool moved = store(*plain, error);

@@ -349,10 +349,12 @@ void PasswordBankSection::N23Click()
 void PasswordBankSection::ClipboardTimerTimer()
 {
     ClipboardTimer->stop();
-    const QString copied = std::exchange(m_copiedPassword, QString());
+    QString copied = std::exchange(m_copiedPassword, QString());
     QClipboard* clipboard = QApplication::clipboard();
     // Whatever the user copied since is left alone.
-    if (clipboard->text() != copied)
+    const bool stillThere = clipboard->text() == copied;
+    SealedValue::wipe(copied);
+    if (!stillThere)
         return;
     clipboard->clear();
     m_host.setStatusMessage(QStringLiteral("Пароль удалён из буфера обмена"));

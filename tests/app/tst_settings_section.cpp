@@ -140,6 +140,23 @@ private slots:
             QCOMPARE(MailPasswordStore(*fixture.registry).read(nullptr), QStringLiteral("секрет"));
             QVERIFY(fixture.seams.boxes.shown.isEmpty());
         }
+        // Without an address it cannot be read: it leaves the profile and the user is told, once.
+        {
+            WindowFixture fixture([](RegistryStore& registry) {
+                registry.writeString(Settings::fullKey("Mail"), QStringLiteral("MyBoxes"), QString());
+            });
+            TableObject& keys = fixture.window->database().KeysTable;
+            QVERIFY(keys.update(keys.at(2)->key, {{"Ключ", QStringLiteral("xyz")}}));
+            fixture.window.reset();
+            fixture.window = std::make_unique<TForm1>(*fixture.registry);
+            QTRY_COMPARE(fixture.seams.boxes.shown.size(), 1);
+            QVERIFY(fixture.seams.boxes.shown[0].text.contains(QStringLiteral("введите пароль в настройках заново")));
+            QCOMPARE(fixture.window->database().KeysTable.at(2)->value("Ключ").toString(), QString());
+            fixture.window.reset();
+            fixture.window = std::make_unique<TForm1>(*fixture.registry);
+            QTest::qWait(50);
+            QCOMPARE(fixture.seams.boxes.shown.size(), 1);
+        }
     }
 
     void autorunOffRemovesBothEntries()
