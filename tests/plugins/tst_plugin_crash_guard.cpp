@@ -48,6 +48,7 @@ int runChild(int argc, char** argv)
 struct ChildRun
 {
     bool crashed = false;
+    QString errors; // what the child wrote to its standard error, for a failure's message
     QStringList boxes;
     QStringList entries;
 };
@@ -64,6 +65,7 @@ ChildRun startChild(const PluginWorld& world, const QStringList& extra = {})
     }
     // A crash under the sanitizers is their report and exit code 1.
     run.crashed = child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0;
+    run.errors = QString::fromUtf8(child.readAllStandardError()).right(4000);
     for (const QString& line : QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'))) {
         if (line.startsWith(QLatin1String("box: ")))
             run.boxes.append(line.mid(5));
@@ -107,7 +109,7 @@ private slots:
         // The next one runs, says which file was switched off, and never loads it.
         world.clearCalls();
         ChildRun next = startChild(world);
-        QVERIFY(!next.crashed);
+        QVERIFY2(!next.crashed, qPrintable(next.errors));
         QCOMPARE(next.boxes.size(), 1);
         QVERIFY2(next.boxes[0].contains(bad) && next.boxes[0].contains(QStringLiteral("отключён")),
                  qPrintable(next.boxes[0]));
@@ -118,7 +120,7 @@ private slots:
 
         // Later starts say nothing more.
         ChildRun third = startChild(world);
-        QVERIFY(!third.crashed);
+        QVERIFY2(!third.crashed, qPrintable(third.errors));
         QVERIFY(third.boxes.isEmpty());
         QCOMPARE(third.entries, next.entries);
 
@@ -169,14 +171,14 @@ private slots:
             Settings::writeFirstRunDefaults(registry);
         }
         const ChildRun quiet = startChild(world);
-        QVERIFY(!quiet.crashed);
+        QVERIFY2(!quiet.crashed, qPrintable(quiet.errors));
         QCOMPARE(quiet.entries, QStringList{"Crashes later"});
         QVERIFY(quiet.boxes.isEmpty());
 
         QVERIFY(startChild(world, {QStringLiteral("run"), QStringLiteral("0")}).crashed);
         QVERIFY(world.calls().contains(QStringLiteral("Y:init")));
         const ChildRun next = startChild(world);
-        QVERIFY(!next.crashed);
+        QVERIFY2(!next.crashed, qPrintable(next.errors));
         QCOMPARE(next.boxes.size(), 1);
         QVERIFY(next.boxes[0].contains(world.userPlugins() + QStringLiteral("/later.so")));
         QCOMPARE(next.entries, QStringList{"later.so (отключён)"});
