@@ -6,10 +6,10 @@
 #include "backup_controls.h"
 #include "clock.h"
 #include "folder_tree.h"
-#include "mail_password_store.h"
 #include "message_boxes.h"
 #include "profile_backup.h"
 #include "registry_store.h"
+#include "secret_store.h"
 #include "settings_section.h"
 #include "shell.h"
 #include "system_info.h"
@@ -34,10 +34,10 @@ void TForm1::DeleteProfileClick()
     // reach for a profile that is going.
     Timer1->stop();
     lockSecrets();
-    // The mail password in the Secret Service and the key file go with the
+    // The passwords in the Secret Service and the key file go with the
     // settings; the autorun value and its desktop entry lie outside and stay.
     QString keychainError;
-    const bool secretsErased = MailPasswordStore(m_registry).erase(&keychainError);
+    const bool secretsErased = SecretStore::eraseAll(m_registry, &keychainError);
     m_registry.deleteKey(Settings::kRoot);
     m_database.close();
 

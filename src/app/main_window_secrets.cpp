@@ -4,10 +4,10 @@
 
 #include "clock.h"
 #include "diary_section.h"
-#include "mail_password_store.h"
 #include "message_boxes.h"
 #include "profile_backup.h"
 #include "profile_database.h"
+#include "secret_store.h"
 #include "password_bank_section.h"
 #include "sections.h"
 #include "tray_icon.h"
@@ -58,7 +58,7 @@ void TForm1::carryMailPasswordOver()
     if (!m_database.isOpen() || !row || row->value(QStringLiteral("Ключ")).toString().isEmpty())
         return;
     QString why;
-    if (!MailPasswordStore(m_registry).carryOver(m_database, m_settings.myBoxes, &why))
+    if (!SecretStore::carryMailPasswordOver(m_registry, m_database, m_settings.myBoxes, &why))
         MessageBoxes::warning(QStringLiteral("Предупреждение"),
                               QStringLiteral("Пароль почтового ящика не перенесён из профиля: %1").arg(why));
     // Once it has left the profile, the copies must not keep it either.

@@ -1,9 +1,9 @@
 #include "settings_section.h"
 
-#include "mail_password_store.h"
 #include "message_boxes.h"
 #include "profile_database.h"
 #include "registry_store.h"
+#include "secret_store.h"
 #include "section_host.h"
 #include "settings.h"
 #include "system_info.h"
@@ -102,7 +102,7 @@ void SettingsSection::fill()
     Edit9->setText(record.smtpServer);
     Edit10->setText(record.myBoxes);
     Edit11->setText(kHiddenPassword);
-    PasswordPlaceLabel->setText(MailPasswordStore(m_host.registry()).placeLine());
+    PasswordPlaceLabel->setText(SecretStore(m_host.registry(), SecretStore::kMail).placeLine());
     CheckBox3->setChecked(record.autoLoadNewPlugins);
     CheckBox1->setChecked(record.autorun);
     CheckBox2->setChecked(record.hideInTray);
@@ -197,7 +197,7 @@ void SettingsSection::storeMailPassword()
 {
     if (Edit11->text() == kHiddenPassword)
         return;
-    MailPasswordStore store(m_host.registry());
+    SecretStore store(m_host.registry(), SecretStore::kMail);
     QString error;
     // An emptied box takes the stored password away.
     const bool done = Edit11->text().isEmpty() ? store.erase(&error) : store.store(Edit11->text(), &error);

@@ -4,9 +4,9 @@
 #include "clock.h"
 #include "contact.h"
 #include "error_handler.h"
-#include "mail_password_store.h"
 #include "message_boxes.h"
 #include "profile_database.h"
+#include "secret_store.h"
 #include "section_host.h"
 #include "settings.h"
 #include "smart_box.h"
@@ -188,7 +188,7 @@ void MailSection::BitBtn1Click()
     m_sending = true;
     m_box->setEnabled(false);
     QString why;
-    const auto password = MailPasswordStore(m_host.registry()).read(&why);
+    const auto password = SecretStore(m_host.registry(), SecretStore::kMail).read(&why);
     m_sending = false;
     m_box->setEnabled(true);
     if (!password) {

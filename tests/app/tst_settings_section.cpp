@@ -1,7 +1,7 @@
-#include "mail_password_store.h"
 #include "main_window.h"
 #include "profile_database.h"
 #include "registry_store.h"
+#include "secret_store.h"
 #include "record_cipher.h"
 #include "sections.h"
 #include "settings_section.h"
@@ -92,14 +92,14 @@ private slots:
         window.showSection(Sections::kMail);
 
         // No Secret Service answers in the tests: sealed in the settings under the key file.
-        MailPasswordStore store(*fixture.registry);
-        QCOMPARE(store.place(), MailPasswordStore::Place::KeyFile);
+        SecretStore store(*fixture.registry, SecretStore::kMail);
+        QCOMPARE(store.place(), SecretStore::Place::KeyFile);
         QCOMPARE(store.read(nullptr), QStringLiteral("Пароль-1"));
         QCOMPARE(window.database().KeysTable.at(2)->value("Ключ").toString(), QString());
         const QString sealed = fixture.registry->readString(kMail, "Password").value_or(QString());
         QVERIFY(sealed.startsWith("qv2:"));
         // Open to its owner alone.
-        QCOMPARE(QFile::permissions(MailPasswordStore::keyFilePath()) & 0x0777,
+        QCOMPARE(QFile::permissions(SecretStore::keyFilePath()) & 0x0777,
                  QFile::ReadUser | QFile::WriteUser);
         QCOMPARE(section->Edit11->text(), QStringLiteral("#hidden#"));
         QVERIFY(section->PasswordPlaceLabel->text().contains("secret.key"));
@@ -118,9 +118,9 @@ private slots:
         window.showSection(Sections::kSettings);
         section->Edit11->setText(QString());
         window.showSection(Sections::kMail);
-        QCOMPARE(store.place(), MailPasswordStore::Place::Nowhere);
+        QCOMPARE(store.place(), SecretStore::Place::Nowhere);
         QCOMPARE(store.read(nullptr), QString());
-        QVERIFY(!QFile::exists(MailPasswordStore::keyFilePath()));
+        QVERIFY(!QFile::exists(SecretStore::keyFilePath()));
         QCOMPARE(section->PasswordPlaceLabel->text(), QStringLiteral("Пароль не сохранён."));
     }
 
@@ -137,7 +137,7 @@ private slots:
             fixture.window.reset();
             fixture.window = std::make_unique<TForm1>(*fixture.registry);
             QTRY_COMPARE(fixture.window->database().KeysTable.at(2)->value("Ключ").toString(), QString());
-            QCOMPARE(MailPasswordStore(*fixture.registry).read(nullptr), QStringLiteral("секрет"));
+            QCOMPARE(SecretStore(*fixture.registry, SecretStore::kMail).read(nullptr), QStringLiteral("секрет"));
             QVERIFY(fixture.seams.boxes.shown.isEmpty());
         }
         // Without an address it cannot be read: it leaves the profile and the user is told, once.

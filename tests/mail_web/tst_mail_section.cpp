@@ -1,8 +1,8 @@
 #include "address_book_section.h"
 #include "contact.h"
 #include "history_file.h"
-#include "mail_password_store.h"
 #include "mail_section.h"
+#include "secret_store.h"
 #include "smart_box.h"
 #include "smtp_test_server.h"
 #include "tabbed_list_box.h"
@@ -51,7 +51,7 @@ class TestMailSection : public QObject
     void storePassword(const QString& password)
     {
         QString error;
-        QVERIFY2(MailPasswordStore(window().registry()).store(password, &error), qPrintable(error));
+        QVERIFY2(SecretStore(window().registry(), SecretStore::kMail).store(password, &error), qPrintable(error));
     }
     TForm1& window() { return *m_fixture->window; }
     MailSection* mail() { return window().sectionBox("GroupBox1")->findChild<MailSection*>("MailSection"); }

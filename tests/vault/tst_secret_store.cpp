@@ -3,11 +3,11 @@
 // with its own gnome-keyring-daemon, see with_keyring.sh), otherwise sealed
 // in the settings under the key file; never in the profile, never in a backup.
 #include "key_record.h"
-#include "mail_password_store.h"
 #include "main_window.h"
 #include "profile_backup.h"
 #include "profile_database.h"
 #include "registry_store.h"
+#include "secret_store.h"
 #include "settings.h"
 #include "system_info.h"
 #include "test_main.h"
@@ -40,8 +40,8 @@ QString inKeyring()
 {
     QProcess lookup;
     lookup.start(QStringLiteral("secret-tool"),
-                 {QStringLiteral("lookup"), QStringLiteral("server"), MailPasswordStore::kService,
-                  QStringLiteral("user"), MailPasswordStore::kEntry});
+                 {QStringLiteral("lookup"), QStringLiteral("server"), SecretStore::kService,
+                  QStringLiteral("user"), QStringLiteral("Mail")});
     if (!lookup.waitForFinished(10000))
         return QStringLiteral("<no answer>");
     return QString::fromUtf8(lookup.readAllStandardOutput());
@@ -57,7 +57,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-class TestMailPassword : public QObject
+class TestSecretStore : public QObject
 {
     Q_OBJECT
 
@@ -69,38 +69,38 @@ private slots:
         TestHome home;
         RegistryStore registry(RegistryStore::defaultPath());
         registry.load();
-        MailPasswordStore store(registry);
-        QCOMPARE(store.place(), MailPasswordStore::Place::Nowhere);
+        SecretStore store(registry, SecretStore::kMail);
+        QCOMPARE(store.place(), SecretStore::Place::Nowhere);
         QCOMPARE(store.read(nullptr), QString());
 
         QString error;
         QVERIFY2(store.store(QStringLiteral("пароль Ж 1"), &error), qPrintable(error));
         if (inPrivateKeyring()) {
-            QCOMPARE(store.place(), MailPasswordStore::Place::SecretService);
+            QCOMPARE(store.place(), SecretStore::Place::SecretService);
             QCOMPARE(inKeyring(), QStringLiteral("пароль Ж 1"));
-            QVERIFY(!registry.valueExists(kMail, MailPasswordStore::kSealedValue));
-            QVERIFY(!QFile::exists(MailPasswordStore::keyFilePath()));
+            QVERIFY(!registry.valueExists(kMail, SecretStore::kSealedValue));
+            QVERIFY(!QFile::exists(SecretStore::keyFilePath()));
             QVERIFY(store.placeLine().contains("Secret Service"));
         } else {
-            QCOMPARE(store.place(), MailPasswordStore::Place::KeyFile);
-            QVERIFY(registry.readString(kMail, MailPasswordStore::kSealedValue)->startsWith("qv2:"));
+            QCOMPARE(store.place(), SecretStore::Place::KeyFile);
+            QVERIFY(registry.readString(kMail, SecretStore::kSealedValue)->startsWith("qv2:"));
             // 32 random bytes in base64, open to the owner alone.
-            QCOMPARE(fileBytes(MailPasswordStore::keyFilePath()).trimmed().size(), 44);
-            QCOMPARE(QFile::permissions(MailPasswordStore::keyFilePath()) & 0x0777,
+            QCOMPARE(fileBytes(SecretStore::keyFilePath()).trimmed().size(), 44);
+            QCOMPARE(QFile::permissions(SecretStore::keyFilePath()) & 0x0777,
                      QFile::ReadUser | QFile::WriteUser);
             QVERIFY(store.placeLine().contains("~/.config/Quillarbor/secret.key"));
         }
         QVERIFY(!fileBytes(registry.filePath()).contains(QStringLiteral("пароль Ж").toUtf8()));
-        QCOMPARE(MailPasswordStore(registry).read(&error), QStringLiteral("пароль Ж 1"));
+        QCOMPARE(SecretStore(registry, SecretStore::kMail).read(&error), QStringLiteral("пароль Ж 1"));
 
         // A new password replaces the old one; erasing leaves nothing anywhere.
         QVERIFY(store.store(QStringLiteral("второй"), &error));
         QCOMPARE(store.read(&error), QStringLiteral("второй"));
         QVERIFY2(store.erase(&error), qPrintable(error));
-        QCOMPARE(store.place(), MailPasswordStore::Place::Nowhere);
+        QCOMPARE(store.place(), SecretStore::Place::Nowhere);
         QCOMPARE(store.read(&error), QString());
-        QVERIFY(!QFile::exists(MailPasswordStore::keyFilePath()));
-        QVERIFY(!registry.valueExists(kMail, MailPasswordStore::kSealedValue));
+        QVERIFY(!QFile::exists(SecretStore::keyFilePath()));
+        QVERIFY(!registry.valueExists(kMail, SecretStore::kSealedValue));
         if (inPrivateKeyring())
             QCOMPARE(inKeyring(), QString());
     }
@@ -112,27 +112,54 @@ private slots:
         TestHome home;
         RegistryStore registry(RegistryStore::defaultPath());
         registry.load();
-        MailPasswordStore store(registry);
+        SecretStore store(registry, SecretStore::kMail);
         QVERIFY(store.store(QStringLiteral("секрет"), nullptr));
         // Another key: the value does not open, and the user is told why.
-        writeFile(MailPasswordStore::keyFilePath(), QByteArray(32, 'k').toBase64() + '\n');
+        writeFile(SecretStore::keyFilePath(), QByteArray(32, 'k').toBase64() + '\n');
         QString error;
         QCOMPARE(store.read(&error), std::nullopt);
         QVERIFY(error.contains(QStringLiteral("не открывается")));
         // No key at all, or one that is not a key.
-        writeFile(MailPasswordStore::keyFilePath(), "not a key");
+        writeFile(SecretStore::keyFilePath(), "not a key");
         QCOMPARE(store.read(&error), std::nullopt);
         QVERIFY(error.contains(QStringLiteral("повреждён")));
-        QFile::remove(MailPasswordStore::keyFilePath());
+        QFile::remove(SecretStore::keyFilePath());
         QCOMPARE(store.read(&error), std::nullopt);
         QVERIFY(error.contains(QStringLiteral("нет файла ключа")));
+    }
+
+    void twoPasswordsKeepApart()
+    {
+        TestHome home;
+        RegistryStore registry(RegistryStore::defaultPath());
+        registry.load();
+        SecretStore mail(registry, SecretStore::kMail);
+        SecretStore sync(registry, SecretStore::kSync);
+        QVERIFY(mail.store(QStringLiteral("почта"), nullptr));
+        QVERIFY(sync.store(QStringLiteral("сервер"), nullptr));
+        QCOMPARE(mail.read(nullptr), QStringLiteral("почта"));
+        QCOMPARE(sync.read(nullptr), QStringLiteral("сервер"));
+        if (!inPrivateKeyring()) {
+            // One sealed value does not open as the other.
+            const QString sealedMail = *registry.readString(QStringLiteral("Software\\Quillarbor\\Mail"), "Password");
+            registry.writeString(QStringLiteral("Software\\Quillarbor\\Sync"), "Password", sealedMail);
+            QCOMPARE(sync.read(nullptr), std::nullopt);
+            QVERIFY(sync.store(QStringLiteral("сервер"), nullptr));
+        }
+        // The key file stays while a password is kept under it.
+        QVERIFY(mail.erase(nullptr));
+        QCOMPARE(mail.read(nullptr), QString());
+        QCOMPARE(sync.read(nullptr), QStringLiteral("сервер"));
+        QVERIFY(SecretStore::eraseAll(registry, nullptr));
+        QCOMPARE(sync.read(nullptr), QString());
+        QVERIFY(!QFile::exists(SecretStore::keyFilePath()));
     }
 
     void backupsAndProfileDeletionLeaveNoTrace()
     {
         WindowFixture fixture;
         TForm1& window = *fixture.window;
-        MailPasswordStore store(*fixture.registry);
+        SecretStore store(*fixture.registry, SecretStore::kMail);
         QVERIFY(store.store(QStringLiteral("секрет почты"), nullptr));
 
         // A backup takes the settings but never the key file, nor the password.
@@ -157,14 +184,14 @@ private slots:
         fixture.seams.boxes.answers.enqueue(MessageBoxes::Button::Yes);
         window.DeleteProfileClick();
         QCOMPARE(fixture.seams.boxes.shown.last().text, QStringLiteral("Профиль удалён!"));
-        for (const QString& gone : {asideProfile, asideSettings, asidePlugins, MailPasswordStore::keyFilePath(),
+        for (const QString& gone : {asideProfile, asideSettings, asidePlugins, SecretStore::keyFilePath(),
                                     ProfileDatabase::profileFolder(documents)})
             QVERIFY2(!QFileInfo::exists(gone), qPrintable(gone));
-        QCOMPARE(MailPasswordStore(*fixture.registry).read(nullptr), QString());
+        QCOMPARE(SecretStore(*fixture.registry, SecretStore::kMail).read(nullptr), QString());
         if (inPrivateKeyring())
             QCOMPARE(inKeyring(), QString());
     }
 };
 
-QUILL_TEST_MAIN(TestMailPassword)
-#include "tst_mail_password.moc"
+QUILL_TEST_MAIN(TestSecretStore)
+#include "tst_secret_store.moc"

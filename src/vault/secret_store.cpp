@@ -1,4 +1,4 @@
-#include "mail_password_store.h"
+#include "secret_store.h"
 
 #include "profile_database.h"
 #include "record_cipher.h"
@@ -29,11 +29,6 @@ const QString kInKeyFile = QStringLiteral("KeyFile");
 
 std::atomic<bool> secretServiceDisabled{false};
 
-QString mailKey()
-{
-    return Settings::fullKey("Mail");
-}
-
 // Runs one keychain job to its end; false when it did not finish in time.
 bool runJob(QKeychain::Job& job)
 {
@@ -45,7 +40,7 @@ bool runJob(QKeychain::Job& job)
     QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
     bool finished = false;
     QObject::connect(&job, &QKeychain::Job::finished, [&finished] { finished = true; });
-    timeout.start(MailPasswordStore::kSecretServiceTimeoutMs);
+    timeout.start(SecretStore::kSecretServiceTimeoutMs);
     job.start();
     if (!finished)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -55,7 +50,7 @@ bool runJob(QKeychain::Job& job)
 // The random key of the fallback, made on first need.
 std::optional<VaultKey> keyFileKey(bool create, QString* error)
 {
-    const QString path = MailPasswordStore::keyFilePath();
+    const QString path = SecretStore::keyFilePath();
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
         QByteArray text = file.readAll().trimmed();
@@ -108,22 +103,30 @@ std::optional<VaultKey> keyFileKey(bool create, QString* error)
 
 } // namespace
 
-MailPasswordStore::MailPasswordStore(RegistryStore& registry) : m_registry(registry) {}
+const SecretStore::Entry SecretStore::kMail{QStringLiteral("Mail"), "Mail", QStringLiteral("Mail/Password")};
+const SecretStore::Entry SecretStore::kSync{QStringLiteral("Sync"), "Sync", QStringLiteral("Sync/Password")};
 
-QString MailPasswordStore::keyFilePath()
+SecretStore::SecretStore(RegistryStore& registry, const Entry& entry) : m_registry(registry), m_entry(entry) {}
+
+QString SecretStore::settingsKey() const
+{
+    return Settings::fullKey(m_entry.settingsKey);
+}
+
+QString SecretStore::keyFilePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Quillarbor/secret.key");
 }
 
-void MailPasswordStore::setSecretServiceDisabledForTests(bool disabled)
+void SecretStore::setSecretServiceDisabledForTests(bool disabled)
 {
     secretServiceDisabled = disabled;
 }
 
-MailPasswordStore::Place MailPasswordStore::place() const
+SecretStore::Place SecretStore::place() const
 {
-    const QString place = m_registry.readString(mailKey(), kPlaceValue).value_or(QString());
+    const QString place = m_registry.readString(settingsKey(), kPlaceValue).value_or(QString());
     if (place == kInSecretService)
         return Place::SecretService;
     if (place == kInKeyFile)
@@ -131,7 +134,7 @@ MailPasswordStore::Place MailPasswordStore::place() const
     return Place::Nowhere;
 }
 
-QString MailPasswordStore::placeLine() const
+QString SecretStore::placeLine() const
 {
     switch (place()) {
     case Place::SecretService:
@@ -150,32 +153,32 @@ QString MailPasswordStore::placeLine() const
     return QStringLiteral("Пароль не сохранён.");
 }
 
-bool MailPasswordStore::store(const QString& password, QString* error)
+bool SecretStore::store(const QString& password, QString* error)
 {
     if (!secretServiceDisabled) {
         QKeychain::WritePasswordJob job(kService);
-        job.setKey(kEntry);
+        job.setKey(m_entry.keyringName);
         job.setTextData(password);
         if (runJob(job) && job.error() == QKeychain::NoError) {
             // Nothing of it stays in the settings.
-            m_registry.deleteValue(mailKey(), kSealedValue);
-            return m_registry.writeString(mailKey(), kPlaceValue, kInSecretService);
+            m_registry.deleteValue(settingsKey(), kSealedValue);
+            return m_registry.writeString(settingsKey(), kPlaceValue, kInSecretService);
         }
     }
     return storeInKeyFile(password, error);
 }
 
-bool MailPasswordStore::storeInKeyFile(const QString& password, QString* error)
+bool SecretStore::storeInKeyFile(const QString& password, QString* error)
 {
     const auto key = keyFileKey(true, error);
     if (!key)
         return false;
-    const auto sealed = SealedValue::seal(*key, password, kAssociated, error);
+    const auto sealed = SealedValue::seal(*key, password, m_entry.associated, error);
     if (!sealed)
         return false;
     RegistryStore::Batch batch(m_registry);
-    m_registry.writeString(mailKey(), kSealedValue, *sealed);
-    m_registry.writeString(mailKey(), kPlaceValue, kInKeyFile);
+    m_registry.writeString(settingsKey(), kSealedValue, *sealed);
+    m_registry.writeString(settingsKey(), kPlaceValue, kInKeyFile);
     if (!batch.commit()) {
         if (error)
             *error = QStringLiteral("не удалось записать настройки");
@@ -184,7 +187,7 @@ bool MailPasswordStore::storeInKeyFile(const QString& password, QString* error)
     return true;
 }
 
-std::optional<QString> MailPasswordStore::read(QString* error) const
+std::optional<QString> SecretStore::read(QString* error) const
 {
     switch (place()) {
     case Place::Nowhere:
@@ -200,7 +203,7 @@ std::optional<QString> MailPasswordStore::read(QString* error) const
         return std::nullopt;
     }
     QKeychain::ReadPasswordJob job(kService);
-    job.setKey(kEntry);
+    job.setKey(m_entry.keyringName);
     if (!runJob(job)) {
         if (error)
             *error = QStringLiteral("служба Secret Service не ответила");
@@ -216,24 +219,24 @@ std::optional<QString> MailPasswordStore::read(QString* error) const
     return job.textData();
 }
 
-std::optional<QString> MailPasswordStore::readFromKeyFile(QString* error) const
+std::optional<QString> SecretStore::readFromKeyFile(QString* error) const
 {
     const auto key = keyFileKey(false, error);
     if (!key)
         return std::nullopt;
-    const QString sealed = m_registry.readString(mailKey(), kSealedValue).value_or(QString());
-    auto plain = SealedValue::open(*key, sealed, kAssociated);
+    const QString sealed = m_registry.readString(settingsKey(), kSealedValue).value_or(QString());
+    auto plain = SealedValue::open(*key, sealed, m_entry.associated);
     if (!plain && error)
         *error = QStringLiteral("сохранённый пароль не открывается ключом из файла %1").arg(keyFilePath());
     return plain;
 }
 
-bool MailPasswordStore::erase(QString* error)
+bool SecretStore::erase(QString* error)
 {
     bool erased = true;
     if (!secretServiceDisabled) {
         QKeychain::DeletePasswordJob job(kService);
-        job.setKey(kEntry);
+        job.setKey(m_entry.keyringName);
         const bool answered = runJob(job);
         if (place() == Place::SecretService &&
             (!answered || (job.error() != QKeychain::NoError && job.error() != QKeychain::EntryNotFound))) {
@@ -242,8 +245,12 @@ bool MailPasswordStore::erase(QString* error)
                 *error = QStringLiteral("пароль не удалён из службы Secret Service: %1").arg(job.errorString());
         }
     }
-    m_registry.deleteValue(mailKey(), kSealedValue);
-    m_registry.deleteValue(mailKey(), kPlaceValue);
+    m_registry.deleteValue(settingsKey(), kSealedValue);
+    m_registry.deleteValue(settingsKey(), kPlaceValue);
+    // The key file goes with the last password kept under it.
+    for (const Entry* other : {&kMail, &kSync})
+        if (SecretStore(m_registry, *other).place() == Place::KeyFile)
+            return erased;
     if (QFile::exists(keyFilePath()) && !QFile::remove(keyFilePath())) {
         erased = false;
         if (error)
@@ -252,7 +259,16 @@ bool MailPasswordStore::erase(QString* error)
     return erased;
 }
 
-bool MailPasswordStore::carryOver(ProfileDatabase& database, const QString& mailBox, QString* error)
+bool SecretStore::eraseAll(RegistryStore& registry, QString* error)
+{
+    bool erased = true;
+    for (const Entry* entry : {&kMail, &kSync})
+        erased = SecretStore(registry, *entry).erase(error) && erased;
+    return erased;
+}
+
+bool SecretStore::carryMailPasswordOver(RegistryStore& registry, ProfileDatabase& database, const QString& mailBox,
+                                        QString* error)
 {
     const auto row = database.KeysTable.at(kMailRow);
     if (!row)
@@ -270,7 +286,7 @@ bool MailPasswordStore::carryOver(ProfileDatabase& database, const QString& mail
                                     "введите пароль в настройках заново");
         return false;
     }
-    const bool moved = store(*plain, error);
+    const bool moved = SecretStore(registry, kMail).store(*plain, error);
     SealedValue::wipe(*plain);
     if (!moved)
         return false;
