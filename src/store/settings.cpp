@@ -45,6 +45,10 @@ QList<Definition> makeDefinitions()
         {"Config", "BackupPath", Kind::String, kDefaultBackupPath},
         {"Config", "StartUpPlg", Kind::ExpandString, QString()},
         {"Config", "PlgStory", Kind::String, QString()},
+        {"Sync", "Server", Kind::String, QString()},
+        {"Sync", "Login", Kind::String, QString()},
+        {"Sync", "AddressBook", Kind::String, QString()},
+        {"Sync", "Interval", Kind::Integer, kDefaultSyncInterval},
     };
 }
 
@@ -77,6 +81,10 @@ QList<Definition> makeLoadOrder()
         {"Updates", "AutoLoadNewPatches"},
         {"Updates", "AutoLoadNewSkins"},
         {"Updates", "AutoLoadNewPlug-ins"},
+        {"Sync", "Server"},
+        {"Sync", "Login"},
+        {"Sync", "AddressBook"},
+        {"Sync", "Interval"},
     };
     QList<Definition> list;
     for (const auto& entry : order)
@@ -160,6 +168,14 @@ void Record::set(const Definition& definition, const QVariant& value)
         sortBy = value.toInt();
     else if (is("Events", "Sorting"))
         sorting = value.toBool();
+    else if (is("Sync", "Server"))
+        syncServer = value.toString();
+    else if (is("Sync", "Login"))
+        syncLogin = value.toString();
+    else if (is("Sync", "AddressBook"))
+        syncAddressBook = value.toString();
+    else if (is("Sync", "Interval"))
+        syncInterval = value.toInt();
     else if (is("Mail", "PopServer"))
         popServer = value.toString();
     else if (is("Mail", "SmtpServer"))
@@ -213,6 +229,11 @@ bool upgradeNeedsFirstRun(RegistryStore& store, const QString& storedVersion)
     RegistryStore::Batch batch(store);
     store.writeString(fullKey("install"), QStringLiteral("version"), kVersion);
     store.writeString(fullKey("Config"), QStringLiteral("BackupPath"), kDefaultBackupPath);
+    // Settings that came after: their defaults, where they are not set yet.
+    for (const Definition& definition : definitions())
+        if (qstrcmp(definition.key, "Sync") == 0 &&
+            !store.valueExists(fullKey(definition.key), QLatin1String(definition.name)))
+            writeValue(store, definition, definition.firstRunDefault);
     return false;
 }
 

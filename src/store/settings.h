@@ -15,6 +15,8 @@ inline const QString kRunKey = QStringLiteral("Software\\Microsoft\\Windows\\Cur
 inline const QString kShellFoldersKey =
     QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
 inline const QString kDefaultBackupPath = QStringLiteral("C:\\Quillarbor-backup.zip");
+// Minutes between two syncs with the server, until the user chooses.
+inline constexpr qint32 kDefaultSyncInterval = 15;
 
 enum class Kind { String, ExpandString, Integer, YesNo };
 
@@ -66,6 +68,12 @@ struct Record
     bool autoLoadNewPatches = true;
     bool autoLoadNewSkins = true;
     bool autoLoadNewPlugins = true;
+    // The sync server: on while syncServer is not empty; syncInterval in
+    // minutes, 0 for by hand only.
+    QString syncServer;
+    QString syncLogin;
+    QString syncAddressBook;
+    qint32 syncInterval = kDefaultSyncInterval;
 
     // Beside the stored values.
     QString version = kVersion;

@@ -56,6 +56,10 @@ QList<Expected> expectedDefaults()
         {"Config", "BackupPath", RT::String, "C:\\Quillarbor-backup.zip"},
         {"Config", "StartUpPlg", RT::ExpandString, ""},
         {"Config", "PlgStory", RT::String, ""},
+        {"Sync", "Server", RT::String, ""},
+        {"Sync", "Login", RT::String, ""},
+        {"Sync", "AddressBook", RT::String, ""},
+        {"Sync", "Interval", RT::Integer, 15},
     };
 }
 } // namespace
@@ -87,13 +91,13 @@ private slots:
         }
         QVERIFY(!reread.valueExists(kRoot + "update", "PlgStory"));
 
-        // Keys in the order install, Mail, Tasks, Marks, Slides, Events, Updates, Config,
+        // Keys in the order install, Mail, Tasks, Marks, Slides, Events, Updates, Config, Sync,
         // and values within a key in the listed order.
         QStringList keys;
         for (const QString& key : reread.keyNames())
             keys.append(key.mid(kRoot.size()));
         QCOMPARE(keys,
-                 (QStringList{"install", "Mail", "Tasks", "Marks", "Slides", "Events", "Updates", "Config"}));
+                 (QStringList{"install", "Mail", "Tasks", "Marks", "Slides", "Events", "Updates", "Config", "Sync"}));
         QCOMPARE(reread.valueNames(kRoot + "Config"),
                  (QStringList{"Autorun", "HideInTray", "UseSkins", "Skin", "NumStartUpPlg", "BackupPath",
                               "StartUpPlg", "PlgStory"}));
