@@ -184,6 +184,19 @@ void vcardSeeds()
         "TEL;HOME:84950000000\r\nEMAIL;INTERNET:p@example.org\r\nBDAY:1980-02-29\r\nNOTE;CHARSET=WINDOWS-"
         "1251:"
         "x\r\nEND:VCARD\r\n");
+    // One card as a phone leaves it on a contacts server: groups with labels, a
+    // third number, a yearless birthday in a made-up year, a folded photo.
+    put(QStringLiteral("vcard"), QStringLiteral("server-card.vcf"),
+        QStringLiteral(
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Петров;Иван;Сергеевич;;\r\nFN:Иван Сергеевич Петров\r\n"
+            "item1.TEL;type=CELL;type=pref:+7 916 123-45-67\r\nitem1.X-ABLabel:_$!<Mobile>!$_\r\n"
+            "item2.TEL;type=HOME:+7 495 765-43-21\r\nTEL;type=WORK:+7 495 111-22-33\r\n"
+            "EMAIL;type=INTERNET:ivan@example.ru\r\nBDAY;X-APPLE-OMIT-YEAR=1604:1604-03-15\r\n"
+            "IMPP;X-SERVICE-TYPE=ICQ:aim:123456789\r\nCATEGORIES:Работа,Коллеги\r\n"
+            "NOTE:Старый друг\r\nPHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQAASABIAAD/4QBMRXhpZgAA\r\n"
+            " TU0AKgAAAAgAAYdpAAQAAAABAAAAGgAAAAAAA6ABAAMAAAABAAEAAKACAAQAAAABAAAAyKAD\r\n"
+            "UID:1B2C3D4E-5F60-4718-9A2B-3C4D5E6F7081\r\nEND:VCARD\r\n")
+            .toUtf8());
 }
 
 void icalendarSeeds()
