@@ -14,7 +14,7 @@ fonts-dejavu-core fonts-urw-base35"
 if [ "$1" = "--tests" ]; then
     packages="$packages xvfb xauth imagemagick trayer xdotool x11-utils python3-aiosmtpd python3-olefile python3-vobject openssl
 desktop-file-utils appstream debootstrap clang libclang-rt-14-dev
-dbus gnome-keyring libsecret-tools python3-nacl"
+dbus gnome-keyring libsecret-tools python3-nacl radicale vdirsyncer apache2-utils"
 fi
 
 missing=

@@ -21,6 +21,7 @@ const CurlLibrary& CurlLibrary::get()
         CurlLibrary candidate;
         if (resolve(candidate.global_init, "curl_global_init") &&
             resolve(candidate.easy_init, "curl_easy_init") &&
+            resolve(candidate.easy_reset, "curl_easy_reset") &&
             resolve(candidate.easy_setopt, "curl_easy_setopt") &&
             resolve(candidate.easy_perform, "curl_easy_perform") &&
             resolve(candidate.easy_getinfo, "curl_easy_getinfo") &&

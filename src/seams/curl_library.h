@@ -5,11 +5,13 @@
 
 // libcurl and the two dozen libraries it brings are loaded on first use, not
 // with the program, so start-up stays light. Every network transfer of the
-// program (letters, plug-in downloads) goes through these entries.
+// program (letters, plug-in downloads, the sync with a CardDAV or CalDAV
+// server) goes through these entries.
 struct CurlLibrary
 {
     decltype(&::curl_global_init) global_init = nullptr;
     decltype(&::curl_easy_init) easy_init = nullptr;
+    decltype(&::curl_easy_reset) easy_reset = nullptr;
     decltype(&::curl_easy_setopt) easy_setopt = nullptr;
     decltype(&::curl_easy_perform) easy_perform = nullptr;
     decltype(&::curl_easy_getinfo) easy_getinfo = nullptr;
