@@ -4,7 +4,6 @@
 #include "dav_address_rules.h"
 #include "dav_certificate.h"
 
-#include <QHostAddress>
 #include <curl/curl.h>
 #include <sys/socket.h>
 
@@ -75,7 +74,7 @@ int checkCancel(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 curl_socket_t openHomeNetworkSocket(void* userData, curlsocktype purpose, curl_sockaddr* address)
 {
     auto* transfer = static_cast<Transfer*>(userData);
-    if (purpose != CURLSOCKTYPE_IPCXN || !AddressRules::isHomeNetwork(QHostAddress(&address->addr))) {
+    if (purpose != CURLSOCKTYPE_IPCXN || !AddressRules::isHomeNetwork(&address->addr)) {
         transfer->refusedAddress = true;
         return CURL_SOCKET_BAD;
     }
@@ -93,8 +92,7 @@ bool withoutProxy(const QUrl& url)
 {
     if (url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
         return true;
-    const QHostAddress literal(url.host());
-    return !isHttps(url) || (!literal.isNull() && AddressRules::isHomeNetwork(literal));
+    return !isHttps(url) || AddressRules::isHomeNetworkLiteral(url.host());
 }
 
 QString originOf(const QUrl& url)
