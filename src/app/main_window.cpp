@@ -106,6 +106,9 @@ TForm1::~TForm1()
 {
     // A grid edit still open in the bank is posted while the profile is open.
     lockSecrets();
+    // A sync under way stops and is waited for while the profile is still open.
+    delete m_sync;
+    m_sync = nullptr;
     stopPlugins();
     MessageBoxes::setOwner(nullptr);
 }
@@ -149,6 +152,8 @@ void TForm1::FormCreate()
     // A mail password from before leaves the profile once the window is up:
     // the Secret Service may take a moment to answer.
     QTimer::singleShot(0, this, [this] { ErrorHandler::guard([this] { carryMailPasswordOver(); }); });
+    // The contacts meet the server once the window is up, then every Interval minutes.
+    scheduleSync();
     Timer1->start(kMonitorInterval);
     hide();
     // The daily planner, built as its section is shown.
@@ -230,6 +235,7 @@ void TForm1::buildSettingsSection()
     };
     m_settingsSection->setUpSlides = [this] { m_appearance->SlideSetUp(); };
     m_settingsSection->fill();
+    buildSyncPage();
     buildBackupControls();
     wirePluginDownloads();
     // "Сменить пароль для банка паролей" belongs to the password bank.

@@ -3,12 +3,14 @@
 #include "profile_database.h"
 #include "section_host.h"
 #include "settings.h"
+#include "sync_service.h"
 
 #include <QGroupBox>
 #include <QHash>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Appearance;
 class AddressBookSection;
@@ -36,6 +38,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class RegistryStore;
 class SettingsSection;
+class SyncPage;
 class TrayIcon;
 class SearchSection;
 class TSmartBox;
@@ -186,6 +189,11 @@ private:
     void forgetOldCopies();
     // Moves a mail password of the old form out of the profile.
     void carryMailPasswordOver();
+    // The contacts' sync with the server: its page, its timer, its reports.
+    void buildSyncPage();
+    void scheduleSync();
+    void syncFinished(const SyncService::Outcome& outcome, bool askedByUser);
+    std::optional<SyncService::Account> syncAccount(QString* why);
     // Controls that start-up does not show are built on their section's
     // first showing, with the data start-up would have put in them.
     void buildLater(const QStringList& boxes, std::function<void()> build);
@@ -228,6 +236,11 @@ private:
     BackupControls* m_backup = nullptr;
     mutable PluginHost* m_pluginHost = nullptr;
     PluginsSection* m_pluginsSection = nullptr;
+    SyncService* m_sync = nullptr;
+    SyncPage* m_syncPage = nullptr;
+    QTimer* m_syncTimer = nullptr;
+    bool m_syncAskedByUser = false;
+    QString m_lastSyncFailure;
     mutable PluginDownloads* m_pluginDownloads = nullptr;
     bool m_fatal = false;
     bool m_startupFinished = false;

@@ -292,8 +292,8 @@ void TForm1::buildSettingsPages()
     PageControl1 = new QTabWidget(config);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setGeometry(8, 24, 673, 529);
-    const QStringList captions = {QStringLiteral("Основные"), QStringLiteral("Почта"),
-                                  QStringLiteral("Скины"), QStringLiteral("Слайды")};
+    const QStringList captions = {QStringLiteral("Основные"), QStringLiteral("Почта"), QStringLiteral("Скины"),
+                                  QStringLiteral("Слайды"), QStringLiteral("Синхронизация")};
     for (int i = 0; i < captions.size(); ++i) {
         auto* page = new QWidget(PageControl1);
         page->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));

@@ -179,6 +179,8 @@ bool SettingsSection::save()
     record.smtpServer = Edit9->text();
     registry.writeString(mail, QStringLiteral("SmtpServer"), record.smtpServer);
     registry.writeString(config, QStringLiteral("Skin"), record.skin);
+    if (saveSyncPage)
+        saveSyncPage(registry, record);
     // Any value that did not reach the file fails the whole save.
     if (!batch.commit()) {
         m_host.setStatusMessage(kWriteFailed);

@@ -9,6 +9,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class RegistryStore;
 class SectionHost;
 namespace Settings {
 struct Record;
@@ -40,6 +41,8 @@ public:
     // again; the appearance code provides both.
     std::function<void(Settings::Record&)> readSlidePage;
     std::function<void()> setUpSlides;
+    // The page "Синхронизация" writes its values inside the same save.
+    std::function<void(RegistryStore&, Settings::Record&)> saveSyncPage;
 
     QCheckBox* CheckBox1 = nullptr;
     QCheckBox* CheckBox2 = nullptr;
