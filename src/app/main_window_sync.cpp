@@ -8,6 +8,7 @@
 #include "address_book_section.h"
 #include "error_handler.h"
 #include "message_boxes.h"
+#include "registry_store.h"
 #include "secret_store.h"
 #include "settings_section.h"
 #include "sync_page.h"
