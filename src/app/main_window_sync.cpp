@@ -6,6 +6,8 @@
 #include "main_window.h"
 
 #include "address_book_section.h"
+#include "clock.h"
+#include "date_formats.h"
 #include "error_handler.h"
 #include "message_boxes.h"
 #include "registry_store.h"
@@ -14,7 +16,6 @@
 #include "sync_page.h"
 
 #include <QDateTime>
-#include <QLocale>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -48,8 +49,9 @@ void TForm1::buildSyncPage()
             const bool started = books ? m_sync->findBooks(*account) : m_sync->syncNow(*account);
             if (!started)
                 m_syncPage->showStatus(QStringLiteral("Синхронизация уже идёт."));
-            else if (books)
-                m_syncPage->showStatus(QStringLiteral("Поиск адресных книг на сервере…"));
+            else
+                m_syncPage->showStatus(books ? QStringLiteral("Поиск адресных книг на сервере…")
+                                             : QStringLiteral("Синхронизация идёт…"));
             m_syncPage->setBusy(m_sync->isRunning());
         });
     };
@@ -114,7 +116,8 @@ void TForm1::syncFinished(const SyncService::Outcome& outcome, bool askedByUser)
 {
     if (m_syncPage)
         m_syncPage->setBusy(false);
-    const QString moment = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    const QDateTime now = Clock::now();
+    const QString moment = DateFormats::shortDate(now.date()) + QLatin1Char(' ') + now.time().toString(QStringLiteral("HH:mm"));
     if (outcome.ok) {
         m_lastSyncFailure.clear();
         const QString text = QStringLiteral("Последняя синхронизация: %1. %2").arg(moment, outcome.summary);

@@ -47,7 +47,8 @@ SyncPage::SyncPage(QWidget* page, SectionHost& host) : QObject(page), m_host(hos
     SyncPasswordEdit = place<QLineEdit>(page, "SyncPasswordEdit", {150, 124, 300, 26});
     SyncPasswordEdit->setEchoMode(QLineEdit::PasswordEchoOnEdit);
     caption(page, QStringLiteral("&Пароль:"), {16, 124, 130, 26}, SyncPasswordEdit);
-    SyncPasswordPlaceLabel = place<QLabel>(page, "SyncPasswordPlaceLabel", {150, 154, 490, 22});
+    SyncPasswordPlaceLabel = place<QLabel>(page, "SyncPasswordPlaceLabel", {16, 154, 624, 22});
+    SyncPasswordPlaceLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     SyncAddressBookBox = place<QComboBox>(page, "SyncAddressBookBox", {150, 184, 300, 26});
     SyncAddressBookBox->setEditable(true);
