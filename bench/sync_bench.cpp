@@ -54,8 +54,8 @@ const QStringList kSurnames{QStringLiteral("Иванов"),   QStringLiteral("П
 const QStringList kNames{QStringLiteral("Александр"), QStringLiteral("Дмитрий"), QStringLiteral("Максим"),
                          QStringLiteral("Сергей"),    QStringLiteral("Андрей"),  QStringLiteral("Алексей"),
                          QStringLiteral("Артём"),     QStringLiteral("Илья"),    QStringLiteral("Кирилл")};
-const QStringList kPatronymics{QStringLiteral("Иванович"), QStringLiteral("Петрович"),
-                               QStringLiteral("Сергеевич"), QStringLiteral("Николаевич"),
+const QStringList kPatronymics{QStringLiteral("Иванович"),   QStringLiteral("Петрович"),
+                               QStringLiteral("Сергеевич"),  QStringLiteral("Николаевич"),
                                QStringLiteral("Михайлович"), QStringLiteral("Юрьевич"),
                                QStringLiteral("Олегович")};
 
@@ -200,7 +200,8 @@ double timeVdirsyncer(const QString& folder, const QUrl& url, int* files)
     const auto run = [&](const QStringList& arguments) {
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral("/usr/bin/vdirsyncer"), QStringList{QStringLiteral("-c"), config} + arguments);
+        process.start(QStringLiteral("/usr/bin/vdirsyncer"),
+                      QStringList{QStringLiteral("-c"), config} + arguments);
         process.waitForStarted();
         // Any question is answered yes; none is expected with the folder made.
         process.write(QByteArray("y\n").repeated(8));
@@ -223,7 +224,8 @@ void printRow(const char* what, const QList<double>& values)
     QStringList each;
     for (double value : values)
         each.append(QString::number(value, 'f', 0));
-    std::printf("  %-58s %10.1f   (%s)\n", what, BenchSupport::median(values), qPrintable(each.join(QStringLiteral(", "))));
+    std::printf("  %-58s %10.1f   (%s)\n", what, BenchSupport::median(values),
+                qPrintable(each.join(QStringLiteral(", "))));
 }
 
 } // namespace
@@ -244,7 +246,8 @@ int main(int argc, char** argv)
         fail(QStringLiteral("Radicale: ") + server.error());
     Dav::Client client({server.root(), kLogin, kPassword, {}});
     const QUrl url = server.principal(kLogin).resolved(QUrl(QStringLiteral("book/")));
-    must(Dav::createCollection(client, url, Dav::CollectionKind::AddressBook, QStringLiteral("Адресная книга")),
+    must(Dav::createCollection(client, url, Dav::CollectionKind::AddressBook,
+                               QStringLiteral("Адресная книга")),
          "create the address book");
 
     std::printf("bench_sync: %d cards on Radicale at %s, %d runs of the first sync\n", cards,
@@ -356,12 +359,14 @@ int main(int argc, char** argv)
         fail(QStringLiteral("vdirsyncer wrote %1 cards of %2").arg(files).arg(cards));
 
     std::printf("%-60s %10s   %s\n", "", "median ms", "(each run)");
-    std::printf("(a) first sync of an empty profile, %d cards (%s)\n", cards, qPrintable(reportText(firstReport)));
+    std::printf("(a) first sync of an empty profile, %d cards (%s)\n", cards,
+                qPrintable(reportText(firstReport)));
     printRow("ContactSync::run, describe included", first);
     std::printf("    its phases, through the same calls:\n");
     printRow("  listing (sync-collection from no token)", listing);
-    printRow(qPrintable(QStringLiteral("  fetching (multiget, %1 a request)").arg(Dav::Collection::kFetchBatch)),
-             fetching);
+    printRow(
+        qPrintable(QStringLiteral("  fetching (multiget, %1 a request)").arg(Dav::Collection::kFetchBatch)),
+        fetching);
     printRow("  reading the cards (VCard::readOne + fingerprint)", reading);
     printRow("  planning (ContactSyncPlan::plan)", planning);
     printRow("  local transaction (insert rows + sync state)", writing);

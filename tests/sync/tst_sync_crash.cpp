@@ -195,8 +195,8 @@ bool copyFolder(const QString& from, const QString& to)
     if (!QDir().mkpath(to))
         return false;
     const QDir source(from);
-    for (const QFileInfo& entry :
-         source.entryInfoList(QDir::Dirs | QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& entry : source.entryInfoList(QDir::Dirs | QDir::Files | QDir::Hidden |
+                                                       QDir::System | QDir::NoDotAndDotDot)) {
         const QString target = to + QLatin1Char('/') + entry.fileName();
         if (entry.isDir() ? !copyFolder(entry.filePath(), target) : !QFile::copy(entry.filePath(), target))
             return false;
@@ -250,8 +250,8 @@ private slots:
             server.stop();
             QFile::remove(profile);
             QFile::remove(profile + QStringLiteral("-journal"));
-            return copyFolder(pristineStorage, server.storageFolder()) && QFile::copy(pristineProfile, profile) &&
-                   server.restart();
+            return copyFolder(pristineStorage, server.storageFolder()) &&
+                   QFile::copy(pristineProfile, profile) && server.restart();
         };
         const QStringList expected = expectedNames();
         const auto childArguments = [&] {
@@ -266,7 +266,8 @@ private slots:
             if (there != expected)
                 return when + QStringLiteral(": server ") + difference(there, expected);
             ProfileDatabase database;
-            const QString whole = CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
+            const QString whole =
+                CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
             if (!whole.isEmpty())
                 return when + QStringLiteral(": ") + whole;
             const QStringList here = localNames(database);
@@ -290,13 +291,15 @@ private slots:
             // Every other kill falls in the first tenth of the run, where the
             // cards are listed, fetched and written down in one transaction;
             // the rest anywhere, mostly among the uploads that fill the run.
-            const qint64 delay = CrashChild::randomDelay(kill % 2 == 0 ? qMax<qint64>(1, duration / 10) : duration);
+            const qint64 delay =
+                CrashChild::randomDelay(kill % 2 == 0 ? qMax<qint64>(1, duration / 10) : duration);
             QByteArray errors;
             QVERIFY2(CrashChild::killAfter(childArguments(), delay, &errors), errors.constData());
             const QString when = QStringLiteral("kill %1 after %2 ms").arg(kill).arg(delay);
             {
                 ProfileDatabase database;
-                const QString whole = CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
+                const QString whole =
+                    CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
                 QVERIFY2(whole.isEmpty(), qPrintable(when + QStringLiteral(": ") + whole));
                 const QString fault = stateFault(database);
                 QVERIFY2(fault.isEmpty(), qPrintable(when + QStringLiteral(": ") + fault));
