@@ -39,7 +39,7 @@ int closedPort()
 
 RadicaleServer::RadicaleServer() : RadicaleServer(Options()) {}
 
-RadicaleServer::RadicaleServer(const Options& options) : m_https(options.https)
+RadicaleServer::RadicaleServer(const Options& options) : m_options(options), m_https(options.https)
 {
     if (m_https && !makeCertificate())
         return;
@@ -75,6 +75,17 @@ void RadicaleServer::stop()
         m_process.kill();
         m_process.waitForFinished(10000);
     }
+}
+
+bool RadicaleServer::restart()
+{
+    stop();
+    m_port = 0;
+    m_error.clear();
+    for (int attempt = 0; attempt < 3; ++attempt)
+        if (start(m_options))
+            return true;
+    return false;
 }
 
 bool RadicaleServer::makeCertificate()

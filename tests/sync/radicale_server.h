@@ -31,7 +31,13 @@ public:
     // https: the certificate's SHA-256 as openssl prints it ("AB:CD:…").
     QString certificateSha256() const { return m_certificateSha256; }
 
+    // Where Radicale keeps the collections: a test may put back a copy of it
+    // while the server is stopped.
+    QString storageFolder() const { return m_dir.filePath(QStringLiteral("collections")); }
+
     void stop();
+    // Starts it again on the same storage, users and certificate; the port may change.
+    bool restart();
 
 private:
     bool makeCertificate();
@@ -39,6 +45,7 @@ private:
     bool start(const Options& options);
 
     QTemporaryDir m_dir;
+    Options m_options;
     QProcess m_process;
     int m_port = 0;
     bool m_https = false;
