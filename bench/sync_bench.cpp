@@ -101,13 +101,15 @@ struct Timed
     ContactSync::Report report;
 };
 
-Timed timeSync(Dav::Client& client, const QUrl& url, ProfileDatabase& database)
+Timed timeSync(Dav::Client& client, const QUrl& url, ProfileDatabase& database,
+               const Dav::CollectionInfo* known = nullptr)
 {
     QElapsedTimer clock;
     clock.start();
-    // What a sync of the service does: read the collection's description, then sync.
+    // What a sync of the service does: the first one reads the collection's
+    // description; later ones reuse it, as the service keeps it between syncs.
     Dav::Collection collection(client, url, Dav::CollectionKind::AddressBook);
-    const Dav::CollectionInfo info = must(collection.describe(), "describe");
+    const Dav::CollectionInfo info = known ? *known : must(collection.describe(), "describe");
     const auto report = ContactSync(collection, info, database).run();
     const double ms = milliseconds(clock);
     return {ms, must(report, "sync")};
@@ -304,6 +306,8 @@ int main(int argc, char** argv)
         Profile profile(home.path() + QStringLiteral("/first0"));
         ProfileDatabase& database = profile.database();
         const QList<TableObject::Row> rows = database.BookTable.rows({}, runs + 8);
+        const Dav::CollectionInfo known =
+            must(Dav::Collection(client, url, Dav::CollectionKind::AddressBook).describe(), "describe");
         for (int round = 0; round < qMin(5, int(rows.size())); ++round) {
             // Here: a phone of one contact.
             Contact local = Contact::fromRow(rows[round]);
@@ -323,12 +327,12 @@ int main(int argc, char** argv)
                 fail(QStringLiteral("merge: ") + why);
             must(book.put(href, *merged, current.items.first().etag), "remote edit");
 
-            const Timed timed = timeSync(client, url, database);
+            const Timed timed = timeSync(client, url, database, &known);
             small.append(timed.ms);
             smallReport = timed.report;
             if (timed.report.down != 1 || timed.report.up != 1)
                 fail(QStringLiteral("one change on each side: ") + reportText(timed.report));
-            unchanged.append(timeSync(client, url, database).ms);
+            unchanged.append(timeSync(client, url, database, &known).ms);
         }
         // What a sync with nothing to do spends, part by part, through the same calls.
         for (int round = 0; round < 5; ++round) {
@@ -371,8 +375,8 @@ int main(int argc, char** argv)
     printRow("  planning (ContactSyncPlan::plan)", planning);
     printRow("  local transaction (insert rows + sync state)", writing);
     std::printf("(b) one contact edited here, one card there (%s)\n", qPrintable(reportText(smallReport)));
-    printRow("ContactSync::run after the two edits", small);
-    printRow("ContactSync::run with nothing changed", unchanged);
+    printRow("ContactSync::run after the two edits (description kept)", small);
+    printRow("ContactSync::run with nothing changed (description kept)", unchanged);
     std::printf("    with nothing changed, its parts, through the same calls:\n");
     printRow("  describe (PROPFIND of the collection, depth 0)", idleDescribe);
     printRow("  sync-collection from the last token", idleChanges);

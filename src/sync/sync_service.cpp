@@ -30,34 +30,45 @@ SyncService::Outcome failed(const Dav::Failure& failure)
     return {false, failure.message, failure.certificateSha256, 0};
 }
 
-SyncService::Outcome syncOnce(const SyncService::Account& account, const std::atomic<bool>& cancel)
+} // namespace
+
+SyncService::Outcome SyncService::syncOnce(const Account& account)
 {
     Dav::Client client(davAccount(account));
-    client.setCancelCheck([&cancel] { return cancel.load(); });
-    const auto books = Dav::discover(client, Dav::addressFromUserInput(account.server), Dav::CollectionKind::AddressBook);
-    if (!books)
-        return failed(books.failure());
-    const auto book = chosen(books.value(), account.addressBook);
-    if (!book)
-        return {false,
-                account.addressBook.isEmpty()
-                    ? QStringLiteral("На сервере нет адресных книг для этой учётной записи.")
-                    : QStringLiteral("На сервере нет адресной книги «%1».").arg(account.addressBook),
-                {}, 0};
+    client.setCancelCheck([this] { return m_cancel.load(); });
+    const QString accountKey = account.server + QLatin1Char('\n') + account.login + QLatin1Char('\n') + account.addressBook;
+    if (m_knownFor != accountKey)
+        m_knownBook.reset();
+    if (!m_knownBook) {
+        const auto books =
+            Dav::discover(client, Dav::addressFromUserInput(account.server), Dav::CollectionKind::AddressBook);
+        if (!books)
+            return failed(books.failure());
+        const auto book = chosen(books.value(), account.addressBook);
+        if (!book)
+            return {false,
+                    account.addressBook.isEmpty()
+                        ? QStringLiteral("На сервере нет адресных книг для этой учётной записи.")
+                        : QStringLiteral("На сервере нет адресной книги «%1».").arg(account.addressBook),
+                    {}, 0};
+        m_knownBook = book;
+        m_knownFor = accountKey;
+    }
     ProfileDatabase database;
     QString why;
     if (!database.open(account.documentsFolder, account.programFolder, &why))
         return {false, QStringLiteral("Не удалось открыть профиль: %1").arg(why), {}, 0};
-    Dav::Collection collection(client, book->url, Dav::CollectionKind::AddressBook);
-    const auto report = ContactSync(collection, *book, database).run();
-    if (!report)
+    Dav::Collection collection(client, m_knownBook->url, Dav::CollectionKind::AddressBook);
+    const auto report = ContactSync(collection, *m_knownBook, database).run();
+    if (!report) {
+        // The book may have gone or moved: it is looked for again next time.
+        m_knownBook.reset();
         return failed(report.failure());
+    }
     const ContactSync::Report& done = report.value();
-    return {true, SyncService::summaryOf(done.down, done.up, done.deletedHere, done.deletedThere, done.conflicts), {},
+    return {true, summaryOf(done.down, done.up, done.deletedHere, done.deletedThere, done.conflicts), {},
             done.down + done.deletedHere + done.conflicts};
 }
-
-} // namespace
 
 SyncService::SyncService(QObject* parent) : QObject(parent)
 {
@@ -97,7 +108,7 @@ bool SyncService::startWorker(std::function<void()> work)
 bool SyncService::syncNow(const Account& account)
 {
     const bool started = startWorker([this, account] {
-        const Outcome outcome = syncOnce(account, m_cancel);
+        const Outcome outcome = syncOnce(account);
         QMetaObject::invokeMethod(
             this,
             [this, outcome] {

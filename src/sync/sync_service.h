@@ -6,6 +6,7 @@
 #include <QString>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
 
 // Syncs the address book with the server on a worker thread, one sync at a
@@ -57,6 +58,13 @@ signals:
 
 private:
     bool startWorker(std::function<void()> work);
+    Outcome syncOnce(const Account& account);
+
+    // The address book found for an account, kept between syncs so that a
+    // sync with little to do asks the server for no more than the changes.
+    // Used by the worker only; forgotten on any failure.
+    QString m_knownFor;
+    std::optional<Dav::CollectionInfo> m_knownBook;
 
     std::thread m_worker;
     std::atomic<bool> m_running{false};
