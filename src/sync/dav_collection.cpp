@@ -38,6 +38,27 @@ Failure unreadable(const Response& response, const QString& why)
     return failure;
 }
 
+struct Answered
+{
+    Response response;
+    Multistatus answer;
+};
+
+// A request whose answer must be a readable multistatus (207).
+Result<Answered> multistatus(Client& client, const QByteArray& method, const QUrl& url, const QByteArray& body,
+                             Depth depth)
+{
+    Result<Response> response = client.request(method, url, body, {}, depth);
+    if (!response)
+        return response.failure();
+    if (response->status != 207)
+        return serverFailure(response.value());
+    Multistatus answer = parseMultistatus(response->body, response->finalUrl);
+    if (!answer.error.isEmpty())
+        return unreadable(response.value(), answer.error);
+    return Answered{std::move(response.value()), std::move(answer)};
+}
+
 QString lastSegment(const QUrl& url)
 {
     return url.path(QUrl::FullyDecoded).section(QLatin1Char('/'), -2, -2);
@@ -122,22 +143,17 @@ bool Collection::isMember(const QUrl& href) const
 
 Result<CollectionInfo> Collection::describe()
 {
-    const Result<Response> response =
-        m_client.request("PROPFIND", m_url, propfindBody(collectionInfoProps()), {}, Depth::Zero);
-    if (!response)
-        return response.failure();
-    if (response->status != 207)
-        return serverFailure(response.value());
-    const Multistatus answer = parseMultistatus(response->body, response->finalUrl);
-    if (!answer.error.isEmpty())
-        return unreadable(response.value(), answer.error);
-    for (const Resource& resource : answer.resources) {
+    const Result<Answered> answered =
+        multistatus(m_client, "PROPFIND", m_url, propfindBody(collectionInfoProps()), Depth::Zero);
+    if (!answered)
+        return answered.failure();
+    for (const Resource& resource : answered->answer.resources) {
         if (hrefKey(resource.href) != m_key)
             continue;
         if (std::optional<CollectionInfo> info = collectionInfoOf(resource, m_kind))
             return *info;
     }
-    Failure failure = serverFailure(response.value());
+    Failure failure = serverFailure(answered->response);
     failure.message = m_kind == CollectionKind::AddressBook
                           ? QStringLiteral("По адресу %1 нет адресной книги").arg(m_url.toDisplayString())
                           : QStringLiteral("По адресу %1 нет календаря").arg(m_url.toDisplayString());
@@ -196,17 +212,12 @@ Result<Changes> Collection::changesSince(const QString& token)
 
 Result<QMap<QString, QString>> Collection::listAll()
 {
-    const Result<Response> response =
-        m_client.request("PROPFIND", m_url, propfindBody({kEtag, kResourceType}), {}, Depth::One);
-    if (!response)
-        return response.failure();
-    if (response->status != 207)
-        return serverFailure(response.value());
-    const Multistatus answer = parseMultistatus(response->body, response->finalUrl);
-    if (!answer.error.isEmpty())
-        return unreadable(response.value(), answer.error);
+    const Result<Answered> answered =
+        multistatus(m_client, "PROPFIND", m_url, propfindBody({kEtag, kResourceType}), Depth::One);
+    if (!answered)
+        return answered.failure();
     QMap<QString, QString> items;
-    for (const Resource& resource : answer.resources) {
+    for (const Resource& resource : answered->answer.resources) {
         const XmlElement* type = resource.prop(Ns::Dav, QStringLiteral("resourcetype"));
         if (!stands(resource) || !isMember(resource.href) ||
             (type && type->contains(Ns::Dav, QStringLiteral("collection"))))
@@ -227,17 +238,12 @@ Result<Fetched> Collection::fetch(const QStringList& hrefs)
         QList<QUrl> urls;
         for (const QString& href : batch)
             urls.append(urlOf(href));
-        const Result<Response> response =
-            m_client.request("REPORT", m_url, multigetBody(m_kind, urls), {}, Depth::One);
-        if (!response)
-            return response.failure();
-        if (response->status != 207)
-            return serverFailure(response.value());
-        const Multistatus answer = parseMultistatus(response->body, response->finalUrl);
-        if (!answer.error.isEmpty())
-            return unreadable(response.value(), answer.error);
+        const Result<Answered> answered =
+            multistatus(m_client, "REPORT", m_url, multigetBody(m_kind, urls), Depth::One);
+        if (!answered)
+            return answered.failure();
         QSet<QString> unanswered(batch.cbegin(), batch.cend());
-        for (const Resource& resource : answer.resources) {
+        for (const Resource& resource : answered->answer.resources) {
             const QString key = hrefKey(resource.href);
             if (!unanswered.remove(key))
                 continue;
@@ -283,18 +289,14 @@ Result<Written> Collection::put(const QString& href, const QByteArray& data, con
 
 Result<QString> Collection::etagOf(const QString& href)
 {
-    const Result<Response> response =
-        m_client.request("PROPFIND", urlOf(href), propfindBody({kEtag}), {}, Depth::Zero);
-    if (!response)
-        return response.failure();
-    if (response->status != 207)
-        return serverFailure(response.value());
-    const Multistatus answer = parseMultistatus(response->body, response->finalUrl);
-    for (const Resource& resource : answer.resources) {
+    const Result<Answered> answered = multistatus(m_client, "PROPFIND", urlOf(href), propfindBody({kEtag}), Depth::Zero);
+    if (!answered)
+        return answered.failure();
+    for (const Resource& resource : answered->answer.resources) {
         if (hrefKey(resource.href) == href && stands(resource))
             return resource.text(Ns::Dav, QStringLiteral("getetag"));
     }
-    return unreadable(response.value(), QStringLiteral("no ETag"));
+    return unreadable(answered->response, QStringLiteral("no ETag"));
 }
 
 Result<WriteStatus> Collection::remove(const QString& href, const QString& etag)
