@@ -193,6 +193,8 @@ private:
     void buildSyncPage();
     void scheduleSync();
     void syncFinished(const SyncService::Outcome& outcome, bool askedByUser);
+    // Lists that show what a sync changed read it again.
+    void showSyncedChanges(const SyncService::Outcome& outcome);
     std::optional<SyncService::Account> syncAccount(QString* why);
     // Controls that start-up does not show are built on their section's
     // first showing, with the data start-up would have put in them.

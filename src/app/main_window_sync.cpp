@@ -1,4 +1,4 @@
-// The contacts' sync with the server in the main window: the settings page
+// The contacts' and reminders' sync with the server in the main window: the settings page
 // "Синхронизация", the first sync once the window is up and then every
 // Interval minutes, and what the status bar and the page say of it. No sync
 // ever raises a box by itself: a failure is said once and tried again at the
@@ -11,6 +11,7 @@
 #include "error_handler.h"
 #include "message_boxes.h"
 #include "registry_store.h"
+#include "schedule.h"
 #include "secret_store.h"
 #include "settings_section.h"
 #include "sync_page.h"
@@ -46,11 +47,11 @@ void TForm1::buildSyncPage()
                 return;
             }
             m_syncAskedByUser = true;
-            const bool started = books ? m_sync->findBooks(*account) : m_sync->syncNow(*account);
+            const bool started = books ? m_sync->findCollections(*account) : m_sync->syncNow(*account);
             if (!started)
                 m_syncPage->showStatus(QStringLiteral("Синхронизация уже идёт."));
             else
-                m_syncPage->showStatus(books ? QStringLiteral("Поиск адресных книг на сервере…")
+                m_syncPage->showStatus(books ? QStringLiteral("Поиск адресных книг и календарей на сервере…")
                                              : QStringLiteral("Синхронизация идёт…"));
             m_syncPage->setBusy(m_sync->isRunning());
         });
@@ -72,6 +73,7 @@ std::optional<SyncService::Account> TForm1::syncAccount(QString* why)
                                 m_settings.syncLogin,
                                 *password,
                                 m_settings.syncAddressBook,
+                                m_settings.syncCalendar,
                                 m_registry.readString(Settings::fullKey("Sync"), kCertificateValue).value_or(QString()),
                                 m_settings.documentsFolder,
                                 m_settings.programFolder};
@@ -82,16 +84,16 @@ void TForm1::scheduleSync()
     if (!m_sync) {
         m_sync = new SyncService(this);
         connect(m_sync, &SyncService::syncStarted, this,
-                [this] { setStatusMessage(QStringLiteral("Синхронизация контактов с сервером…")); });
+                [this] { setStatusMessage(QStringLiteral("Синхронизация с сервером…")); });
         connect(m_sync, &SyncService::syncFinished, this, [this](const SyncService::Outcome& outcome) {
             ErrorHandler::guard([this, outcome] { syncFinished(outcome, std::exchange(m_syncAskedByUser, false)); });
         });
-        connect(m_sync, &SyncService::booksFound, this,
-                [this](const QList<Dav::CollectionInfo>& books, const QString& error, const QString&) {
+        connect(m_sync, &SyncService::collectionsFound, this,
+                [this](const SyncService::Collections& found, const QString& error, const QString&) {
                     m_syncAskedByUser = false;
                     if (m_syncPage) {
                         m_syncPage->setBusy(false);
-                        m_syncPage->showBooks(books, error);
+                        m_syncPage->showCollections(found.addressBooks, found.calendars, error);
                     }
                 });
         m_syncTimer = new QTimer(this);
@@ -112,6 +114,14 @@ void TForm1::scheduleSync()
         m_syncTimer->start(m_settings.syncInterval * 60 * 1000);
 }
 
+void TForm1::showSyncedChanges(const SyncService::Outcome& outcome)
+{
+    if (outcome.contactsChangedHere > 0 && m_addressBook)
+        m_addressBook->fillLists();
+    if (outcome.remindersChangedHere > 0 && m_schedule)
+        m_schedule->remindersChangedElsewhere();
+}
+
 void TForm1::syncFinished(const SyncService::Outcome& outcome, bool askedByUser)
 {
     if (m_syncPage)
@@ -124,10 +134,10 @@ void TForm1::syncFinished(const SyncService::Outcome& outcome, bool askedByUser)
         setStatusMessage(QStringLiteral("Синхронизация завершена. ") + outcome.summary);
         if (m_syncPage)
             m_syncPage->showStatus(text);
-        if (outcome.changedHere > 0 && m_addressBook)
-            m_addressBook->fillLists();
+        showSyncedChanges(outcome);
         return;
     }
+    showSyncedChanges(outcome);
     // A certificate no authority vouches for: the user may trust it once, by its fingerprint.
     if (askedByUser && !outcome.certificateSha256.isEmpty() &&
         MessageBoxes::askYesNo(QStringLiteral("Сертификат сервера"),

@@ -24,6 +24,20 @@ template <typename Widget> Widget* place(QWidget* page, const char* name, const 
     return widget;
 }
 
+// What a box of collections names: the address of one found on the server, or what was typed.
+QString chosenIn(const QComboBox* box)
+{
+    return box->currentData().toString().isEmpty() ? box->currentText() : box->currentData().toString();
+}
+
+void offer(QComboBox* box, const QList<Dav::CollectionInfo>& collections)
+{
+    box->clear();
+    for (const Dav::CollectionInfo& collection : collections)
+        box->addItem(collection.displayName.isEmpty() ? collection.url.path() : collection.displayName,
+                     collection.url.toString());
+}
+
 QLabel* caption(QWidget* page, const QString& text, const QRect& geometry, QWidget* buddy)
 {
     auto* label = new QLabel(text, page);
@@ -36,7 +50,8 @@ QLabel* caption(QWidget* page, const QString& text, const QRect& geometry, QWidg
 
 SyncPage::SyncPage(QWidget* page, SectionHost& host) : QObject(page), m_host(host)
 {
-    auto* title = new QLabel(QStringLiteral("Контакты в согласии с телефоном (сервер CardDAV):"), page);
+    auto* title =
+        new QLabel(QStringLiteral("Контакты и напоминания в согласии с телефоном (сервер CardDAV и CalDAV):"), page);
     title->setGeometry(16, 16, 620, 24);
 
     SyncServerEdit = place<QLineEdit>(page, "SyncServerEdit", {150, 52, 490, 26});
@@ -57,28 +72,35 @@ SyncPage::SyncPage(QWidget* page, SectionHost& host) : QObject(page), m_host(hos
     SyncFindButton = place<QPushButton>(page, "SyncFindButton", {458, 182, 182, 30});
     SyncFindButton->setText(QStringLiteral("Найти на сервере"));
 
-    SyncIntervalBox = place<QSpinBox>(page, "SyncIntervalBox", {150, 220, 100, 26});
+    SyncCalendarBox = place<QComboBox>(page, "SyncCalendarBox", {150, 220, 300, 26});
+    SyncCalendarBox->setEditable(true);
+    SyncCalendarBox->setAccessibleName(QStringLiteral("Календарь"));
+    SyncCalendarBox->setToolTip(QStringLiteral("Пусто: первый календарь, в котором можно хранить события"));
+    caption(page, QStringLiteral("Ка&лендарь:"), {16, 220, 130, 26}, SyncCalendarBox);
+
+    SyncIntervalBox = place<QSpinBox>(page, "SyncIntervalBox", {150, 256, 100, 26});
     SyncIntervalBox->setRange(0, 24 * 60);
     SyncIntervalBox->setSuffix(QStringLiteral(" мин"));
     SyncIntervalBox->setSpecialValueText(QStringLiteral("вручную"));
-    caption(page, QStringLiteral("&Каждые:"), {16, 220, 130, 26}, SyncIntervalBox);
+    caption(page, QStringLiteral("&Каждые:"), {16, 256, 130, 26}, SyncIntervalBox);
 
-    SyncNowButton = place<QPushButton>(page, "SyncNowButton", {150, 262, 300, 32});
+    SyncNowButton = place<QPushButton>(page, "SyncNowButton", {150, 298, 300, 32});
     SyncNowButton->setText(QStringLiteral("Синхронизировать сейчас"));
-    SyncStatusLabel = place<QLabel>(page, "SyncStatusLabel", {16, 306, 624, 60});
+    SyncStatusLabel = place<QLabel>(page, "SyncStatusLabel", {16, 342, 624, 60});
     SyncStatusLabel->setWordWrap(true);
     SyncStatusLabel->setTextFormat(Qt::PlainText);
-    SyncWarningLabel = place<QLabel>(page, "SyncWarningLabel", {16, 372, 624, 44});
+    SyncWarningLabel = place<QLabel>(page, "SyncWarningLabel", {16, 408, 624, 44});
     SyncWarningLabel->setWordWrap(true);
     SyncWarningLabel->setStyleSheet(QStringLiteral("color: #a02000"));
 
     for (QLineEdit* edit : {SyncServerEdit, SyncLoginEdit, SyncPasswordEdit})
         connect(edit, &QLineEdit::textEdited, this, &SyncPage::changedByUser);
     connect(SyncServerEdit, &QLineEdit::textChanged, this, &SyncPage::showAddressWarning);
-    connect(SyncAddressBookBox, &QComboBox::currentTextChanged, this, [this] {
-        if (SyncAddressBookBox->hasFocus())
-            emit changedByUser();
-    });
+    for (QComboBox* box : {SyncAddressBookBox, SyncCalendarBox})
+        connect(box, &QComboBox::currentTextChanged, this, [this, box] {
+            if (box->hasFocus())
+                emit changedByUser();
+        });
     connect(SyncIntervalBox, &QSpinBox::valueChanged, this, [this] {
         if (SyncIntervalBox->hasFocus())
             emit changedByUser();
@@ -95,6 +117,7 @@ void SyncPage::fill(const Settings::Record& record)
     SyncPasswordEdit->setText(store.place() == SecretStore::Place::Nowhere ? QString() : kHiddenPassword);
     SyncPasswordPlaceLabel->setText(store.placeLine());
     SyncAddressBookBox->setEditText(record.syncAddressBook);
+    SyncCalendarBox->setEditText(record.syncCalendar);
     SyncIntervalBox->setValue(record.syncInterval);
 }
 
@@ -103,13 +126,13 @@ void SyncPage::save(RegistryStore& registry, Settings::Record& record)
     const QString key = Settings::fullKey("Sync");
     record.syncServer = SyncServerEdit->text().trimmed();
     record.syncLogin = SyncLoginEdit->text();
-    record.syncAddressBook = SyncAddressBookBox->currentData().toString().isEmpty()
-                                 ? SyncAddressBookBox->currentText()
-                                 : SyncAddressBookBox->currentData().toString();
+    record.syncAddressBook = chosenIn(SyncAddressBookBox);
+    record.syncCalendar = chosenIn(SyncCalendarBox);
     record.syncInterval = SyncIntervalBox->value();
     registry.writeString(key, QStringLiteral("Server"), record.syncServer);
     registry.writeString(key, QStringLiteral("Login"), record.syncLogin);
     registry.writeString(key, QStringLiteral("AddressBook"), record.syncAddressBook);
+    registry.writeString(key, QStringLiteral("Calendar"), record.syncCalendar);
     registry.writeInteger(key, QStringLiteral("Interval"), record.syncInterval);
     if (SyncPasswordEdit->text() == kHiddenPassword)
         return;
@@ -123,20 +146,21 @@ void SyncPage::save(RegistryStore& registry, Settings::Record& record)
     SyncPasswordPlaceLabel->setText(store.placeLine());
 }
 
-void SyncPage::showBooks(const QList<Dav::CollectionInfo>& books, const QString& error)
+void SyncPage::showCollections(const QList<Dav::CollectionInfo>& books, const QList<Dav::CollectionInfo>& calendars,
+                               const QString& error)
 {
-    const QString current = SyncAddressBookBox->currentText();
-    SyncAddressBookBox->clear();
-    for (const Dav::CollectionInfo& book : books)
-        SyncAddressBookBox->addItem(book.displayName.isEmpty() ? book.url.path() : book.displayName,
-                                    book.url.toString());
+    const QString book = SyncAddressBookBox->currentText();
+    const QString calendar = SyncCalendarBox->currentText();
+    offer(SyncAddressBookBox, books);
+    offer(SyncCalendarBox, calendars);
     if (!error.isEmpty()) {
-        SyncAddressBookBox->setEditText(current);
+        SyncAddressBookBox->setEditText(book);
+        SyncCalendarBox->setEditText(calendar);
         showStatus(error);
-    } else if (books.isEmpty()) {
-        showStatus(QStringLiteral("На сервере нет адресных книг для этой учётной записи."));
+    } else if (books.isEmpty() && calendars.isEmpty()) {
+        showStatus(QStringLiteral("На сервере нет ни адресных книг, ни календарей для этой учётной записи."));
     } else {
-        showStatus(QStringLiteral("Найдено адресных книг: %1.").arg(books.size()));
+        showStatus(QStringLiteral("Найдено адресных книг: %1, календарей: %2.").arg(books.size()).arg(calendars.size()));
     }
 }
 

@@ -15,9 +15,9 @@ namespace Settings {
 struct Record;
 }
 
-// The settings page "Синхронизация": the server that keeps the contacts in
-// step with the phone, its login and password, the address book, how often,
-// a sync at once, and how the last one went.
+// The settings page "Синхронизация": the server that keeps the contacts and
+// reminders in step with the phone, its login and password, the address book
+// and the calendar, how often, a sync at once, and how the last one went.
 class SyncPage : public QObject
 {
     Q_OBJECT
@@ -30,8 +30,9 @@ public:
     // Into the record and the store (inside the settings save's batch); the
     // password goes where passwords are kept, when it was typed.
     void save(RegistryStore& registry, Settings::Record& record);
-    // The list of address books offered, after the server was asked.
-    void showBooks(const QList<Dav::CollectionInfo>& books, const QString& error);
+    // The address books and calendars offered, after the server was asked.
+    void showCollections(const QList<Dav::CollectionInfo>& books, const QList<Dav::CollectionInfo>& calendars,
+                         const QString& error);
     void showStatus(const QString& text);
     void setBusy(bool busy);
 
@@ -40,6 +41,7 @@ public:
     QLineEdit* SyncPasswordEdit = nullptr;
     QLabel* SyncPasswordPlaceLabel = nullptr;
     QComboBox* SyncAddressBookBox = nullptr;
+    QComboBox* SyncCalendarBox = nullptr;
     QPushButton* SyncFindButton = nullptr;
     QSpinBox* SyncIntervalBox = nullptr;
     QPushButton* SyncNowButton = nullptr;

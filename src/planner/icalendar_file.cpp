@@ -1,117 +1,19 @@
 #include "icalendar_file.h"
 
+#include "icalendar_parts.h"
 #include "planner_rules.h"
 
 #include <QSet>
 #include <QStringDecoder>
-#include <libical/ical.h>
-#include <memory>
 #include <numeric>
 
 namespace {
 
-struct ComponentFree
-{
-    void operator()(icalcomponent* component) const { icalcomponent_free(component); }
-};
-using Component = std::unique_ptr<icalcomponent, ComponentFree>;
-
-// libical reports through a global flag; a bad property must never abort us.
-void prepareLibrary()
-{
-    static const bool prepared = [] {
-        icalerror_set_errors_are_fatal(0);
-        return true;
-    }();
-    Q_UNUSED(prepared)
-}
+using namespace ICalendarParts;
 
 QByteArray utf8(const QString& text)
 {
     return text.toUtf8();
-}
-
-// The zone every moment of the file is written in.
-class OutZone
-{
-public:
-    explicit OutZone(const QTimeZone& zone)
-    {
-        const QByteArray id = zone.isValid() ? zone.id() : QByteArray("UTC");
-        if (id == "UTC" || id == "Etc/UTC" || id == "Etc/Universal" || id == "Universal" || id == "Zulu" ||
-            (zone.isValid() && zone.offsetFromUtc(QDateTime::currentDateTimeUtc()) == 0 &&
-             !zone.hasDaylightTime() && id.startsWith("UTC"))) {
-            m_zone = icaltimezone_get_utc_timezone();
-            m_utc = true;
-            return;
-        }
-        m_zone = icaltimezone_get_builtin_timezone(id.constData());
-        if (m_zone) {
-            // The plain name of the time zone database ("Europe/Moscow"), as
-            // other calendars write it and look it up, not libical's own prefix.
-            m_tzid = id;
-            m_component.reset(icalcomponent_new_clone(icaltimezone_get_component(m_zone)));
-            if (icalproperty* tzid = icalcomponent_get_first_property(m_component.get(), ICAL_TZID_PROPERTY))
-                icalproperty_set_tzid(tzid, id.constData());
-            return;
-        }
-        // A zone libical does not know: its present offset, fixed.
-        m_tzid = id;
-        const int offset = zone.offsetFromUtc(QDateTime::currentDateTimeUtc());
-        m_component.reset(icalcomponent_new_vtimezone());
-        icalcomponent_add_property(m_component.get(), icalproperty_new_tzid(id.constData()));
-        icalcomponent* standard = icalcomponent_new_xstandard();
-        struct icaltimetype start = icaltime_null_time();
-        start.year = 1970;
-        start.month = 1;
-        start.day = 1;
-        icalcomponent_add_property(standard, icalproperty_new_dtstart(start));
-        icalcomponent_add_property(standard, icalproperty_new_tzoffsetfrom(offset));
-        icalcomponent_add_property(standard, icalproperty_new_tzoffsetto(offset));
-        icalcomponent_add_component(m_component.get(), standard);
-    }
-
-    icalcomponent* takeComponent() { return m_component.release(); }
-
-    icalproperty* dated(icalproperty* property, const QDateTime& moment) const
-    {
-        struct icaltimetype time = icaltime_null_time();
-        time.year = moment.date().year();
-        time.month = moment.date().month();
-        time.day = moment.date().day();
-        time.hour = moment.time().hour();
-        time.minute = moment.time().minute();
-        time.second = moment.time().second();
-        time.is_date = 0;
-        if (m_utc) {
-            time.zone = m_zone;
-        } else {
-            time.zone = m_zone;
-            icalproperty_add_parameter(property, icalparameter_new_tzid(m_tzid.constData()));
-        }
-        icalproperty_set_value(property, icalvalue_new_datetime(time));
-        return property;
-    }
-
-private:
-    icaltimezone* m_zone = nullptr;
-    QByteArray m_tzid;
-    bool m_utc = false;
-    Component m_component;
-};
-
-struct icaltimetype utcTime(const QDateTime& moment)
-{
-    const QDateTime utc = moment.toUTC();
-    struct icaltimetype time = icaltime_null_time();
-    time.year = utc.date().year();
-    time.month = utc.date().month();
-    time.day = utc.date().day();
-    time.hour = utc.time().hour();
-    time.minute = utc.time().minute();
-    time.second = utc.time().second();
-    time.zone = icaltimezone_get_utc_timezone();
-    return time;
 }
 
 struct icaltimetype dateOnly(const QDate& date)
@@ -129,52 +31,6 @@ void common(icalcomponent* item, const QByteArray& uid, const QDateTime& stamp, 
     icalcomponent_add_property(item, icalproperty_new_uid(uid.constData()));
     icalcomponent_add_property(item, icalproperty_new_dtstamp(utcTime(stamp)));
     icalcomponent_add_property(item, icalproperty_new_summary(utf8(summary).constData()));
-}
-
-// ------------------------------------------------------------------ reading
-//
-// Moments are worked on as seconds since the epoch; the machine's zone is
-// looked up once, because asking the C library for local time stats the
-// zone file on every call, which long calendars feel.
-
-const QTimeZone& machineZone()
-{
-    static const QTimeZone zone = QTimeZone::systemTimeZone();
-    return zone;
-}
-
-qint64 secondsOf(const struct icaltimetype& time)
-{
-    if (!time.is_date && time.zone)
-        return qint64(icaltime_as_timet_with_zone(time, time.zone));
-    // A date, or a floating time: the same clock time wherever it is read.
-    const QTime clock = time.is_date ? QTime(0, 0) : QTime(time.hour, time.minute, time.second);
-    return QDateTime(QDate(time.year, time.month, time.day), clock, machineZone()).toSecsSinceEpoch();
-}
-
-QDateTime localOf(qint64 seconds)
-{
-    const QDateTime here = QDateTime::fromSecsSinceEpoch(seconds, machineZone());
-    return QDateTime(here.date(), here.time());
-}
-
-// A local clock time as libical's time of the given kind and zone.
-struct icaltimetype icalTimeLike(qint64 seconds, const struct icaltimetype& like)
-{
-    if (like.zone && !like.is_date)
-        return icaltime_from_timet_with_zone(time_t(seconds), 0, like.zone);
-    const QDateTime here = localOf(seconds);
-    struct icaltimetype time = like.is_date ? icaltime_null_date() : icaltime_null_time();
-    time.year = here.date().year();
-    time.month = here.date().month();
-    time.day = here.date().day();
-    if (!like.is_date) {
-        time.hour = here.time().hour();
-        time.minute = here.time().minute();
-        time.second = here.time().second();
-    }
-    time.is_date = like.is_date;
-    return time;
 }
 
 struct Alarm
@@ -375,6 +231,7 @@ void ItemReader::read(icalcomponent* item, bool todo)
         return;
     }
     found.past = moment < m_now;
+    found.recurring = !todo && icalcomponent_get_first_property(item, ICAL_RRULE_PROPERTY);
     m_result.found.append(found);
     m_order.append(moment);
 }
@@ -416,7 +273,9 @@ bool write(const QList<Reminder>& reminders, const QList<Task>& tasks, const QLi
 
     for (const Reminder& reminder : reminders) {
         icalcomponent* event = icalcomponent_new_vevent();
-        common(event, "reminder-" + QByteArray::number(reminder.key) + "@quillarbor", stamp, reminder.text);
+        common(event,
+               reminder.uid.isEmpty() ? "reminder-" + QByteArray::number(reminder.key) + "@quillarbor" : reminder.uid,
+               stamp, reminder.text);
         icalcomponent_add_property(event,
                                    outZone.dated(icalproperty_new(ICAL_DTSTART_PROPERTY), reminder.moment));
         icalcomponent* alarm = icalcomponent_new_valarm();

@@ -16,6 +16,7 @@ struct Reminder
     qint64 key = 0;
     QString text;
     QDateTime moment; // local clock time
+    QByteArray uid;   // empty: one made from the key
 };
 struct Task
 {
@@ -44,6 +45,7 @@ struct Found
     QString text;     // the summary, cut to what a reminder holds
     QDateTime moment; // local time of the alarm, else of the start (or due)
     bool past = false;
+    bool recurring = false; // an event with a rule: the moment is its next occurrence
 };
 struct Skipped
 {

@@ -61,6 +61,13 @@ void Schedule::startupPass()
             section->refresh();
 }
 
+void Schedule::remindersChangedElsewhere()
+{
+    if (m_reminders)
+        m_reminders->refresh();
+    emit changed();
+}
+
 void Schedule::monitorTick()
 {
     m_monitor->tick();

@@ -31,6 +31,9 @@ public:
     void startupPass();
     // The monitor's part of each tick of the monitor timer.
     void monitorTick();
+    // The reminders were changed from outside the window (by a sync): the
+    // grid and the daily planner read them again.
+    void remindersChangedElsewhere();
 
     // The two sections' controls are built when first asked for.
     RemindersSection* reminders();

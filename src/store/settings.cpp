@@ -48,6 +48,7 @@ QList<Definition> makeDefinitions()
         {"Sync", "Server", Kind::String, QString()},
         {"Sync", "Login", Kind::String, QString()},
         {"Sync", "AddressBook", Kind::String, QString()},
+        {"Sync", "Calendar", Kind::String, QString()},
         {"Sync", "Interval", Kind::Integer, kDefaultSyncInterval},
     };
 }
@@ -84,6 +85,7 @@ QList<Definition> makeLoadOrder()
         {"Sync", "Server"},
         {"Sync", "Login"},
         {"Sync", "AddressBook"},
+        {"Sync", "Calendar"},
         {"Sync", "Interval"},
     };
     QList<Definition> list;
@@ -174,6 +176,8 @@ void Record::set(const Definition& definition, const QVariant& value)
         syncLogin = value.toString();
     else if (is("Sync", "AddressBook"))
         syncAddressBook = value.toString();
+    else if (is("Sync", "Calendar"))
+        syncCalendar = value.toString();
     else if (is("Sync", "Interval"))
         syncInterval = value.toInt();
     else if (is("Mail", "PopServer"))

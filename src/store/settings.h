@@ -73,6 +73,7 @@ struct Record
     QString syncServer;
     QString syncLogin;
     QString syncAddressBook;
+    QString syncCalendar;
     qint32 syncInterval = kDefaultSyncInterval;
 
     // Beside the stored values.

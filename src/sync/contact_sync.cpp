@@ -1,12 +1,12 @@
 #include "contact_sync.h"
 
 #include "profile_database.h"
+#include "remote_changes.h"
 #include "sync_state.h"
 #include "vcard_merge.h"
 
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
 #include <QSqlError>
 
 namespace {
@@ -49,22 +49,23 @@ Dav::Result<ContactSync::Report> ContactSync::run()
         !state.keepOnly(kKind, m_key, &why))
         return databaseFailure(why);
 
-    QList<Dav::ItemVersion> changed;
-    QStringList removed;
-    QString token;
-    if (const auto found = findRemoteChanges(&changed, &removed, &token); !found)
-        return found.failure();
-    auto fetched = fetch(changed, &removed);
-    if (!fetched)
-        return fetched.failure();
-
     Input input;
     input.state = state.items(m_key, &why);
-    input.changed = fetched.value();
-    input.removed = removed;
+    auto found = RemoteChanges::find(m_collection, m_info.syncCollection, input.state, state.token(m_key));
+    if (!found)
+        return found.failure();
+    const auto fetched = RemoteChanges::fetch(m_collection, &found.value());
+    if (!fetched)
+        return fetched.failure();
+    for (const Dav::Item& item : fetched.value()) {
+        input.changed.append(readRemote(item));
+        if (!input.changed.last().contact)
+            ++m_report.unreadable;
+    }
+    input.removed = found->removed;
     input.local = readLocal();
     QList<Action> upward;
-    if (const auto applied = applyDownward(plan(input), input.local, token, &upward); !applied)
+    if (const auto applied = applyDownward(plan(input), input.local, found->token, &upward); !applied)
         return applied.failure();
 
     // Each write may bring another (a conflict's copy, a card that moved on).
@@ -84,77 +85,6 @@ Dav::Result<ContactSync::Report> ContactSync::run()
         upward = more;
     }
     return m_report;
-}
-
-Dav::Result<bool> ContactSync::findRemoteChanges(QList<Dav::ItemVersion>* changed, QStringList* removed,
-                                                 QString* token)
-{
-    SyncState state(m_database.BigBd());
-    const QList<SyncState::Item> known = state.items(m_key);
-    QHash<QString, QString> etagOf;
-    for (const SyncState::Item& item : known)
-        etagOf.insert(item.href, item.etag);
-
-    if (m_info.syncCollection) {
-        const QString last = state.token(m_key);
-        auto changes = m_collection.changesSince(last);
-        if (!changes)
-            return changes.failure();
-        // A token the server no longer takes: everything again, compared below.
-        if (changes->tokenRejected && !last.isEmpty()) {
-            changes = m_collection.changesSince(QString());
-            if (!changes)
-                return changes.failure();
-        }
-        if (!changes->tokenRejected) {
-            *token = changes->newToken;
-            *removed = changes->removed;
-            if (last.isEmpty() || changes->changed.size() >= known.size()) {
-                // A full listing: what we hold and the server has not is gone.
-                QSet<QString> present;
-                for (const Dav::ItemVersion& item : std::as_const(changes->changed))
-                    present.insert(item.href);
-                for (const SyncState::Item& item : known)
-                    if (!item.etag.isEmpty() && !present.contains(item.href) && !removed->contains(item.href))
-                        removed->append(item.href);
-            }
-            for (const Dav::ItemVersion& item : std::as_const(changes->changed))
-                if (etagOf.value(item.href) != item.etag || item.etag.isEmpty())
-                    changed->append(item);
-            return true;
-        }
-    }
-    // No sync-collection: every ETag compared.
-    auto all = m_collection.listAll();
-    if (!all)
-        return all.failure();
-    for (auto item = all->cbegin(); item != all->cend(); ++item)
-        if (etagOf.value(item.key()) != item.value() || item.value().isEmpty())
-            changed->append({item.key(), item.value()});
-    for (const SyncState::Item& item : known)
-        if (!item.etag.isEmpty() && !all->contains(item.href))
-            removed->append(item.href);
-    return true;
-}
-
-Dav::Result<QList<Remote>> ContactSync::fetch(const QList<Dav::ItemVersion>& changed, QStringList* removed)
-{
-    QList<Remote> remotes;
-    if (changed.isEmpty())
-        return remotes;
-    QStringList hrefs;
-    for (const Dav::ItemVersion& item : changed)
-        hrefs.append(item.href);
-    auto fetched = m_collection.fetch(hrefs);
-    if (!fetched)
-        return fetched.failure();
-    for (const Dav::Item& item : std::as_const(fetched->items)) {
-        remotes.append(readRemote(item));
-        if (!remotes.last().contact)
-            ++m_report.unreadable;
-    }
-    removed->append(fetched->missing);
-    return remotes;
 }
 
 QList<Local> ContactSync::readLocal() const

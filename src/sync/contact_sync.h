@@ -35,8 +35,6 @@ public:
 private:
     using Action = ContactSyncPlan::Action;
 
-    Dav::Result<bool> findRemoteChanges(QList<Dav::ItemVersion>* changed, QStringList* removed, QString* token);
-    Dav::Result<QList<ContactSyncPlan::Remote>> fetch(const QList<Dav::ItemVersion>& changed, QStringList* removed);
     QList<ContactSyncPlan::Local> readLocal() const;
     // The server's changes and the token, in one transaction; what must go
     // up as a result is added to upward.

@@ -3,6 +3,7 @@
 #include "contact_sync.h"
 #include "dav_discovery.h"
 #include "profile_database.h"
+#include "reminder_sync.h"
 
 #include <QMetaObject>
 
@@ -14,65 +15,121 @@ Dav::Account davAccount(const SyncService::Account& account)
             account.acceptedCertificateSha256};
 }
 
-// The address book the settings name, or the first.
-std::optional<Dav::CollectionInfo> chosen(const QList<Dav::CollectionInfo>& books, const QString& wanted)
+// The collection the settings name, or the first.
+std::optional<Dav::CollectionInfo> chosen(const QList<Dav::CollectionInfo>& collections, const QString& wanted)
 {
-    for (const Dav::CollectionInfo& book : books)
-        if (!wanted.isEmpty() && (book.url.toString() == wanted || book.displayName == wanted))
-            return book;
-    if (wanted.isEmpty() && !books.isEmpty())
-        return books.first();
+    for (const Dav::CollectionInfo& collection : collections)
+        if (!wanted.isEmpty() && (collection.url.toString() == wanted || collection.displayName == wanted))
+            return collection;
+    if (wanted.isEmpty() && !collections.isEmpty())
+        return collections.first();
     return std::nullopt;
 }
 
 SyncService::Outcome failed(const Dav::Failure& failure)
 {
-    return {false, failure.message, failure.certificateSha256, 0};
+    SyncService::Outcome outcome;
+    outcome.summary = failure.message;
+    outcome.certificateSha256 = failure.certificateSha256;
+    return outcome;
+}
+
+bool takesEvents(const Dav::CollectionInfo& calendar)
+{
+    return calendar.components.isEmpty() || calendar.components.contains(QStringLiteral("VEVENT"));
+}
+
+Dav::Result<SyncService::Collections> discoverBoth(Dav::Client& client, const QString& server)
+{
+    const QUrl address = Dav::addressFromUserInput(server);
+    const auto books = Dav::discover(client, address, Dav::CollectionKind::AddressBook);
+    if (!books)
+        return books.failure();
+    const auto calendars = Dav::discover(client, address, Dav::CollectionKind::Calendar);
+    if (!calendars)
+        return calendars.failure();
+    SyncService::Collections found{books.value(), {}};
+    for (const Dav::CollectionInfo& calendar : calendars.value())
+        if (takesEvents(calendar))
+            found.calendars.append(calendar);
+    return found;
 }
 
 } // namespace
+
+Dav::Result<SyncService::Collections> SyncService::collections(Dav::Client& client, const Account& account)
+{
+    const QString accountKey = account.server + QLatin1Char('\n') + account.login;
+    if (m_knownFor != accountKey)
+        m_known.reset();
+    if (!m_known) {
+        const auto found = discoverBoth(client, account.server);
+        if (!found)
+            return found.failure();
+        m_known = found.value();
+        m_knownFor = accountKey;
+    }
+    return *m_known;
+}
 
 SyncService::Outcome SyncService::syncOnce(const Account& account)
 {
     Dav::Client client(davAccount(account));
     client.setCancelCheck([this] { return m_cancel.load(); });
-    const QString accountKey = account.server + QLatin1Char('\n') + account.login + QLatin1Char('\n') + account.addressBook;
-    if (m_knownFor != accountKey)
-        m_knownBook.reset();
-    if (!m_knownBook) {
-        const auto books =
-            Dav::discover(client, Dav::addressFromUserInput(account.server), Dav::CollectionKind::AddressBook);
-        if (!books)
-            return failed(books.failure());
-        const auto book = chosen(books.value(), account.addressBook);
-        if (!book)
-            return {false,
-                    account.addressBook.isEmpty()
-                        ? QStringLiteral("На сервере нет адресных книг для этой учётной записи.")
-                        : QStringLiteral("На сервере нет адресной книги «%1».").arg(account.addressBook),
-                    {}, 0};
-        m_knownBook = book;
-        m_knownFor = accountKey;
-    }
+    const auto found = collections(client, account);
+    if (!found)
+        return failed(found.failure());
+    const auto book = chosen(found->addressBooks, account.addressBook);
+    const auto calendar = chosen(found->calendars, account.calendar);
+    if (!account.addressBook.isEmpty() && !book)
+        return {false, QStringLiteral("На сервере нет адресной книги «%1».").arg(account.addressBook), {}, 0, 0};
+    if (!account.calendar.isEmpty() && !calendar)
+        return {false, QStringLiteral("На сервере нет календаря «%1».").arg(account.calendar), {}, 0, 0};
+    if (!book && !calendar)
+        return {false, QStringLiteral("На сервере нет ни адресных книг, ни календарей для этой учётной записи."),
+                {}, 0, 0};
+
     ProfileDatabase database;
     QString why;
     if (!database.open(account.documentsFolder, account.programFolder, &why))
-        return {false, QStringLiteral("Не удалось открыть профиль: %1").arg(why), {}, 0};
-    Dav::Collection collection(client, m_knownBook->url, Dav::CollectionKind::AddressBook);
-    const auto report = ContactSync(collection, *m_knownBook, database).run();
-    if (!report) {
-        // The book may have gone or moved: it is looked for again next time.
-        m_knownBook.reset();
-        return failed(report.failure());
+        return {false, QStringLiteral("Не удалось открыть профиль: %1").arg(why), {}, 0, 0};
+    Outcome outcome;
+    outcome.ok = true;
+    QStringList said;
+    if (book) {
+        Dav::Collection collection(client, book->url, Dav::CollectionKind::AddressBook);
+        const auto report = ContactSync(collection, *book, database).run();
+        if (!report) {
+            // The collections may have gone or moved: they are looked for again next time.
+            m_known.reset();
+            return failed(report.failure());
+        }
+        const ContactSync::Report& done = report.value();
+        said.append(summaryOf(What::Contacts, done.down, done.up, done.deletedHere, done.deletedThere, done.conflicts));
+        outcome.contactsChangedHere = done.down + done.deletedHere + done.conflicts;
     }
-    const ContactSync::Report& done = report.value();
-    return {true, summaryOf(done.down, done.up, done.deletedHere, done.deletedThere, done.conflicts), {},
-            done.down + done.deletedHere + done.conflicts};
+    if (calendar) {
+        Dav::Collection collection(client, calendar->url, Dav::CollectionKind::Calendar);
+        const auto report = ReminderSync(collection, *calendar, database).run();
+        if (!report) {
+            m_known.reset();
+            Outcome failure = failed(report.failure());
+            failure.contactsChangedHere = outcome.contactsChangedHere;
+            failure.summary = QStringLiteral("Напоминания: ") + failure.summary;
+            return failure;
+        }
+        const ReminderSync::Report& done = report.value();
+        said.append(summaryOf(What::Reminders, done.down, done.up, done.deletedHere, done.deletedThere, done.conflicts));
+        outcome.remindersChangedHere = done.down + done.deletedHere + done.conflicts;
+    }
+    outcome.summary = said.join(QLatin1Char(' '));
+    return outcome;
 }
 
 SyncService::SyncService(QObject* parent) : QObject(parent)
 {
     qRegisterMetaType<SyncService::Outcome>();
+    qRegisterMetaType<SyncService::Collections>();
 }
 
 SyncService::~SyncService()
@@ -82,11 +139,16 @@ SyncService::~SyncService()
         m_worker.join();
 }
 
-QString SyncService::summaryOf(int down, int up, int deletedHere, int deletedThere, int conflicts)
+QString SyncService::summaryOf(What what, int down, int up, int deletedHere, int deletedThere, int conflicts)
 {
+    const bool contacts = what == What::Contacts;
     if (down + up + deletedHere + deletedThere + conflicts == 0)
-        return QStringLiteral("Контакты уже совпадают с сервером.");
-    QString text = QStringLiteral("Получено с сервера: %1, отправлено: %2").arg(down).arg(up);
+        return contacts ? QStringLiteral("Контакты уже совпадают с сервером.")
+                        : QStringLiteral("Напоминания уже совпадают с сервером.");
+    QString text = (contacts ? QStringLiteral("Контакты: получено с сервера: %1, отправлено: %2")
+                             : QStringLiteral("Напоминания: получено с сервера: %1, отправлено: %2"))
+                       .arg(down)
+                       .arg(up);
     if (deletedHere + deletedThere > 0)
         text += QStringLiteral(", удалено здесь: %1, на сервере: %2").arg(deletedHere).arg(deletedThere);
     if (conflicts > 0)
@@ -122,27 +184,26 @@ bool SyncService::syncNow(const Account& account)
     return started;
 }
 
-bool SyncService::findBooks(const Account& account)
+bool SyncService::findCollections(const Account& account)
 {
     return startWorker([this, account] {
         Dav::Client client(davAccount(account));
         client.setCancelCheck([this] { return m_cancel.load(); });
-        const auto books =
-            Dav::discover(client, Dav::addressFromUserInput(account.server), Dav::CollectionKind::AddressBook);
-        QList<Dav::CollectionInfo> list;
+        const auto found = discoverBoth(client, account.server);
+        Collections list;
         QString error;
         QString certificate;
-        if (books)
-            list = books.value();
+        if (found)
+            list = found.value();
         else {
-            error = books.failure().message;
-            certificate = books.failure().certificateSha256;
+            error = found.failure().message;
+            certificate = found.failure().certificateSha256;
         }
         QMetaObject::invokeMethod(
             this,
             [this, list, error, certificate] {
                 m_running = false;
-                emit booksFound(list, error, certificate);
+                emit collectionsFound(list, error, certificate);
             },
             Qt::QueuedConnection);
     });

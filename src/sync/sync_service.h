@@ -9,10 +9,11 @@
 #include <optional>
 #include <thread>
 
-// Syncs the address book with the server on a worker thread, one sync at a
-// time, so that the window never waits for the network. Also finds the
-// address books of an account for the settings page. Results come back as
-// signals on the thread that owns the service.
+// Syncs the address book and the reminders with the server on a worker
+// thread, one sync at a time, so that the window never waits for the
+// network. Also finds the address books and calendars of an account for the
+// settings page. Results come back as signals on the thread that owns the
+// service.
 class SyncService : public QObject
 {
     Q_OBJECT
@@ -25,6 +26,7 @@ public:
         QString login;
         QString password;
         QString addressBook; // its address or its name; empty: the first found
+        QString calendar;    // its address or its name; empty: the first that takes events
         QString acceptedCertificateSha256;
         QString documentsFolder;
         QString programFolder;
@@ -35,7 +37,15 @@ public:
         bool ok = false;
         QString summary;           // in words, for the status bar and the settings page
         QString certificateSha256; // a certificate no authority vouches for: its fingerprint
-        int changedHere = 0;       // contacts added, changed or deleted here
+        int contactsChangedHere = 0;  // contacts added, changed or deleted here
+        int remindersChangedHere = 0; // reminders added, changed or deleted here
+    };
+
+    // Where an account syncs to.
+    struct Collections
+    {
+        QList<Dav::CollectionInfo> addressBooks;
+        QList<Dav::CollectionInfo> calendars; // those that take events
     };
 
     explicit SyncService(QObject* parent = nullptr);
@@ -44,27 +54,30 @@ public:
     bool isRunning() const { return m_running; }
     // Starts a sync unless one runs; false when one runs.
     bool syncNow(const Account& account);
-    // Lists the account's address books (finished comes as booksFound).
-    bool findBooks(const Account& account);
+    // Lists the account's address books and calendars (finished comes as collectionsFound).
+    bool findCollections(const Account& account);
 
-    // What a sync says in words.
-    static QString summaryOf(int down, int up, int deletedHere, int deletedThere, int conflicts);
+    // What a sync of contacts or reminders says in words.
+    enum class What { Contacts, Reminders };
+    static QString summaryOf(What what, int down, int up, int deletedHere, int deletedThere, int conflicts);
 
 signals:
     void syncStarted();
     void syncFinished(const SyncService::Outcome& outcome);
-    void booksFound(const QList<Dav::CollectionInfo>& books, const QString& error,
-                    const QString& certificateSha256);
+    void collectionsFound(const SyncService::Collections& found, const QString& error,
+                          const QString& certificateSha256);
 
 private:
     bool startWorker(std::function<void()> work);
     Outcome syncOnce(const Account& account);
+    // The collections of the account, found once and kept.
+    Dav::Result<Collections> collections(Dav::Client& client, const Account& account);
 
-    // The address book found for an account, kept between syncs so that a
-    // sync with little to do asks the server for no more than the changes.
-    // Used by the worker only; forgotten on any failure.
+    // What was found for an account, kept between syncs so that a sync with
+    // little to do asks the server for no more than the changes. Used by the
+    // worker only; forgotten on any failure.
     QString m_knownFor;
-    std::optional<Dav::CollectionInfo> m_knownBook;
+    std::optional<Collections> m_known;
 
     std::thread m_worker;
     std::atomic<bool> m_running{false};
@@ -72,3 +85,4 @@ private:
 };
 
 Q_DECLARE_METATYPE(SyncService::Outcome)
+Q_DECLARE_METATYPE(SyncService::Collections)

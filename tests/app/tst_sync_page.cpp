@@ -67,7 +67,7 @@ private slots:
         QTest::mouseClick(page->SyncNowButton, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(page->SyncStatusLabel->text().startsWith(QStringLiteral("Последняя синхронизация")),
                                  20000);
-        QVERIFY2(page->SyncStatusLabel->text().contains(QStringLiteral("Получено с сервера: 1")),
+        QVERIFY2(page->SyncStatusLabel->text().contains(QStringLiteral("Контакты: получено с сервера: 1")),
                  qPrintable(page->SyncStatusLabel->text()));
         QCOMPARE(window.database().BookTable.count(), 1);
         QVERIFY(window.statusMessage().startsWith(QStringLiteral("Синхронизация завершена")));

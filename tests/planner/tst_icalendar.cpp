@@ -135,8 +135,8 @@ private slots:
     void ourOwnFileReadsBack()
     {
         const QList<ICalendarFile::Reminder> reminders = {
-            {1, QStringLiteral("Раз"), QDateTime(QDate(2026, 3, 9), QTime(8, 0))},
-            {2, QStringLiteral("Два"), QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59))},
+            {1, QStringLiteral("Раз"), QDateTime(QDate(2026, 3, 9), QTime(8, 0)), {}},
+            {2, QStringLiteral("Два"), QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)), {}},
         };
         const QList<ICalendarFile::Task> tasks = {
             {3, QStringLiteral("Задача"), QStringLiteral("cmd"), QDateTime(QDate(2026, 4, 1), QTime(6, 15))}};

@@ -75,7 +75,7 @@ private slots:
         QList<ICalendarFile::Reminder> events;
         for (int n = 0; n < kEvents; ++n)
             events.append(
-                {0, QStringLiteral("Встреча %1 в переговорной").arg(n), kNow.addSecs(600 * n + 60)});
+                {0, QStringLiteral("Встреча %1 в переговорной").arg(n), kNow.addSecs(600 * n + 60), {}});
         QByteArray bytes;
         QString error;
         QVERIFY2(ICalendarFile::write(events, {}, {}, QTimeZone::systemTimeZone(), kNow, &bytes, &error),

@@ -59,6 +59,7 @@ QList<Expected> expectedDefaults()
         {"Sync", "Server", RT::String, ""},
         {"Sync", "Login", RT::String, ""},
         {"Sync", "AddressBook", RT::String, ""},
+        {"Sync", "Calendar", RT::String, ""},
         {"Sync", "Interval", RT::Integer, 15},
     };
 }
