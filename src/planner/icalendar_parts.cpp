@@ -102,8 +102,12 @@ QDateTime localOf(qint64 seconds)
 // A local clock time as libical's time of the given kind and zone.
 struct icaltimetype icalTimeLike(qint64 seconds, const struct icaltimetype& like)
 {
-    if (like.zone && !like.is_date)
-        return icaltime_from_timet_with_zone(time_t(seconds), 0, like.zone);
+    if (like.zone && !like.is_date) {
+        // The clock time in that zone; libical leaves the zone itself unset.
+        struct icaltimetype time = icaltime_from_timet_with_zone(time_t(seconds), 0, like.zone);
+        time.zone = like.zone;
+        return time;
+    }
     const QDateTime here = localOf(seconds);
     struct icaltimetype time = like.is_date ? icaltime_null_date() : icaltime_null_time();
     time.year = here.date().year();
