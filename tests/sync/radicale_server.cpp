@@ -45,7 +45,7 @@ RadicaleServer::RadicaleServer(const Options& options) : m_options(options), m_h
         return;
     // The free port is found before Radicale takes it: should another
     // process take it first, the next one is tried.
-    for (int attempt = 0; attempt < 3 && !start(options); ++attempt) {
+    for (int attempt = 0; attempt < 3 && !start(options, closedPort()); ++attempt) {
     }
 }
 
@@ -80,10 +80,13 @@ void RadicaleServer::stop()
 bool RadicaleServer::restart()
 {
     stop();
+    const int previous = m_port;
     m_port = 0;
     m_error.clear();
+    if (previous != 0 && start(m_options, previous))
+        return true;
     for (int attempt = 0; attempt < 3; ++attempt)
-        if (start(m_options))
+        if (start(m_options, closedPort()))
             return true;
     return false;
 }
@@ -147,9 +150,8 @@ bool RadicaleServer::writeConfig(const Options& options, int port)
     return file.open(QIODevice::WriteOnly) && file.write(config.toUtf8()) > 0;
 }
 
-bool RadicaleServer::start(const Options& options)
+bool RadicaleServer::start(const Options& options, int port)
 {
-    const int port = closedPort();
     if (!writeConfig(options, port)) {
         m_error = QStringLiteral("cannot write the configuration");
         return false;

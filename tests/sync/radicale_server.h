@@ -36,13 +36,16 @@ public:
     QString storageFolder() const { return m_dir.filePath(QStringLiteral("collections")); }
 
     void stop();
-    // Starts it again on the same storage, users and certificate; the port may change.
+    // Starts it again on the same storage, users and certificate, and on the
+    // same port, as a server that comes back where it was: the sync state
+    // knows an address book by its address. Only should another process have
+    // taken the port meanwhile does it change.
     bool restart();
 
 private:
     bool makeCertificate();
     bool writeConfig(const Options& options, int port);
-    bool start(const Options& options);
+    bool start(const Options& options, int port);
 
     QTemporaryDir m_dir;
     Options m_options;

@@ -1,7 +1,8 @@
 // Contacts kept in step with a real Radicale on loopback: the first sync into
 // an empty and into a filled profile, edits and deletions both ways, a
 // conflict, a token the server no longer knows, a write that meets a moved
-// card (412), a wrong password and a server that is gone.
+// card (412), a wrong password, a server that is gone, one that goes away in
+// the middle of a sync, and changes of both sides that wait out failed syncs.
 #include "contact_sync.h"
 #include "dav_discovery.h"
 #include "profile_database.h"
@@ -12,6 +13,7 @@
 
 #include <QSqlQuery>
 #include <QTest>
+#include <functional>
 
 using namespace Dav;
 
@@ -34,7 +36,8 @@ Contact person(const QString& surname, const QString& phone = {}, const QString&
 QByteArray phoneCard(const Contact& contact, const QString& uid)
 {
     QByteArray card = VCard::writeOne(contact, VCard::Version::V3, uid);
-    card.replace("END:VCARD", "ADR;TYPE=HOME:;;ул. Ленина 1;Москва;;101000;Россия\r\nX-PHONE-ONLY:оставить\r\nEND:VCARD");
+    card.replace("END:VCARD",
+                 "ADR;TYPE=HOME:;;ул. Ленина 1;Москва;;101000;Россия\r\nX-PHONE-ONLY:оставить\r\nEND:VCARD");
     return card;
 }
 
@@ -61,6 +64,106 @@ struct World
         if (!books)
             return books.failure();
         return ContactSync(collection, books->first(), database).run();
+    }
+    // As the sync service does once it knows the address book: no discovery
+    // first, so that a server gone fails the sync itself.
+    Result<ContactSync::Report> sync(const CollectionInfo& found)
+    {
+        return ContactSync(collection, found, database).run();
+    }
+    CollectionInfo found()
+    {
+        const auto books = discover(client, server.root(), CollectionKind::AddressBook);
+        return books && !books->isEmpty() ? books->first() : CollectionInfo();
+    }
+
+    // The server stopped just before the first request made once condition()
+    // holds. The sync writes the profile only between its requests, so the
+    // moment is the same on every run.
+    void stopServerWhen(std::function<bool()> condition)
+    {
+        client.setCancelCheck([this, condition = std::move(condition)] {
+            if (server.isRunning() && condition())
+                server.stop();
+            return false;
+        });
+    }
+    // Back on the port it had: the address book keeps its address, and with
+    // it the sync state that names it.
+    bool comeBack()
+    {
+        const QUrl root = server.root();
+        return server.restart() && server.root() == root;
+    }
+    // Cards the server has confirmed, as the sync state records them.
+    int confirmedCards()
+    {
+        QSqlQuery count(database.BigBd());
+        return count.exec(QStringLiteral("SELECT COUNT(*) FROM \"SyncItems\" WHERE \"Etag\" <> ''")) &&
+                       count.next()
+                   ? count.value(0).toInt()
+                   : 0;
+    }
+
+    // Each contact as "surname: phone", one line a contact, sorted: one lost
+    // or doubled shows.
+    QStringList localLines()
+    {
+        QStringList lines;
+        for (const auto& row : database.BookTable.rows()) {
+            const Contact contact = Contact::fromRow(row);
+            lines.append(contact.surname + QStringLiteral(": ") + contact.phone1);
+        }
+        lines.sort();
+        return lines;
+    }
+    QStringList remoteLines()
+    {
+        QStringList lines;
+        const auto all = collection.listAll();
+        if (!all)
+            return {QStringLiteral("no listing: ") + all.failure().message};
+        const auto fetched = collection.fetch(all->keys());
+        if (!fetched)
+            return {QStringLiteral("no cards: ") + fetched.failure().message};
+        for (const Item& item : fetched->items) {
+            const auto contact = VCard::readOne(item.data);
+            lines.append(contact ? contact->surname + QStringLiteral(": ") + contact->phone1
+                                 : QStringLiteral("unreadable ") + item.href);
+        }
+        lines.sort();
+        return lines;
+    }
+
+    bool editHere(const QString& surname, const QString& phone)
+    {
+        const qint64 key = keyOf(surname);
+        return key && database.BookTable.update(key, person(surname, phone).toValues());
+    }
+    bool removeHere(const QString& surname)
+    {
+        const qint64 key = keyOf(surname);
+        return key && database.BookTable.remove(key);
+    }
+    // As a phone would: the server's card with its first number changed from 100.
+    bool editThere(const QString& surname, const QString& phone)
+    {
+        const Item item = remoteItem(surname);
+        QByteArray edited = item.data;
+        const QByteArray to = ":" + phone.toUtf8();
+        edited.replace(":100\r\n", to + "\r\n").replace(":100\n", to + "\n");
+        if (item.href.isEmpty() || edited == item.data)
+            return false;
+        const auto written = collection.put(item.href, edited, item.etag);
+        return written && written->status == WriteStatus::Done;
+    }
+    bool removeThere(const QString& surname)
+    {
+        const Item item = remoteItem(surname);
+        if (item.href.isEmpty())
+            return false;
+        const auto removed = collection.remove(item.href, item.etag);
+        return removed && removed.value() == WriteStatus::Done;
     }
     QString put(const Contact& contact)
     {
@@ -251,6 +354,143 @@ private slots:
         QVERIFY(!report);
         QCOMPARE(report.failure().kind, Failure::Network);
         QCOMPARE(world.local().keys(), QStringList{"Местная"});
+    }
+
+    void aServerGoneInTheMiddleOfTheUploadLosesAndDoublesNothing()
+    {
+        World world;
+        constexpr int kCards = 5;
+        constexpr int kLocal = 40;
+        constexpr int kUpBeforeStop = 15;
+        QStringList expected;
+        for (int n = 1; n <= kCards; ++n) {
+            const QString surname = QStringLiteral("Карточкина-%1").arg(n, 2, 10, QLatin1Char('0'));
+            QVERIFY(!world.put(person(surname, QStringLiteral("100"))).isEmpty());
+            expected.append(surname + QStringLiteral(": 100"));
+        }
+        QList<QVariantMap> rows;
+        for (int n = 1; n <= kLocal; ++n) {
+            const QString surname = QStringLiteral("Местная-%1").arg(n, 2, 10, QLatin1Char('0'));
+            const QString phone = QStringLiteral("+7 900 %1").arg(1000 + n);
+            rows.append(person(surname, phone).toValues());
+            expected.append(surname + QStringLiteral(": ") + phone);
+        }
+        expected.sort();
+        {
+            Transaction fill(world.database.BigBd());
+            QVERIFY(world.database.BookTable.insertMany(rows));
+            QVERIFY(fill.commit());
+        }
+
+        // The cards come down, then the contacts go up one request each; the
+        // server goes away once some of them are on it.
+        const CollectionInfo book = world.found();
+        world.stopServerWhen([&] { return world.confirmedCards() >= kCards + kUpBeforeStop; });
+        const auto broken = world.sync(book);
+        QVERIFY(!broken);
+        QCOMPARE(broken.failure().kind, Failure::Network);
+        QVERIFY(!world.server.isRunning());
+        QCOMPARE(world.localLines(), expected);
+
+        world.client.setCancelCheck({});
+        QVERIFY2(world.comeBack(), qPrintable(world.server.error()));
+        QCOMPARE(world.remoteLines().size(), qsizetype(kCards + kUpBeforeStop));
+
+        // The next sync sends only what had not gone up, the card it was
+        // writing when the server went away among them.
+        const auto report = world.sync(book);
+        QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
+        QCOMPARE(report->up, kLocal - kUpBeforeStop);
+        QCOMPARE(report->down + report->conflicts + report->deletedHere + report->deletedThere, 0);
+        QCOMPARE(world.localLines(), expected);
+        QCOMPARE(world.remoteLines(), expected);
+
+        const auto again = world.sync(book);
+        QVERIFY(again);
+        QCOMPARE(again->down + again->up + again->deletedHere + again->deletedThere + again->conflicts, 0);
+    }
+
+    void changesOfBothSidesOutlastFailedSyncs()
+    {
+        World world;
+        for (const char* surname :
+             {"Алова", "Белова", "Вилова", "Гилова", "Дулова", "Елова", "Жилова", "Зотова", "Иволгина"})
+            QVERIFY(!world.put(person(QString::fromUtf8(surname), "100")).isEmpty());
+        const CollectionInfo book = world.found();
+        QVERIFY(world.sync(book));
+
+        // Apart: an edit, a new contact and a deletion on each side; Дулова
+        // edited on both; Елова deleted here and edited there, Жилова the
+        // other way round.
+        QVERIFY(world.editHere("Алова", "200"));
+        QVERIFY(world.database.BookTable.insert(person("Новикова-здесь", "500").toValues()));
+        QVERIFY(world.removeHere("Белова"));
+        QVERIFY(world.editHere("Дулова", "здесь"));
+        QVERIFY(world.removeHere("Елова"));
+        QVERIFY(world.editHere("Жилова", "700"));
+        QVERIFY(world.editThere("Вилова", "300"));
+        QVERIFY(!world.put(person("Новикова-там", "600")).isEmpty());
+        QVERIFY(world.removeThere("Гилова"));
+        QVERIFY(world.editThere("Дулова", "там"));
+        QVERIFY(world.editThere("Елова", "400"));
+        QVERIFY(world.removeThere("Жилова"));
+
+        // The server gone: the sync fails and the profile stays as it was.
+        world.server.stop();
+        const QStringList before = world.localLines();
+        auto report = world.sync(book);
+        QVERIFY(!report);
+        QCOMPARE(report.failure().kind, Failure::Network);
+        QCOMPARE(world.localLines(), before);
+
+        // Meanwhile: an edited contact edited again, an untouched one edited,
+        // one added, and the one added before deleted without ever going up.
+        QVERIFY(world.editHere("Алова", "201"));
+        QVERIFY(world.editHere("Зотова", "800"));
+        QVERIFY(world.database.BookTable.insert(person("Позднова", "900").toValues()));
+        QVERIFY(world.removeHere("Новикова-здесь"));
+
+        // Back, and gone again once the server's changes have come down,
+        // before anything of ours went up.
+        QVERIFY2(world.comeBack(), qPrintable(world.server.error()));
+        const QString key = world.collection.url().toString();
+        const QString inStep = SyncState(world.database.BigBd()).token(key);
+        QVERIFY(!inStep.isEmpty());
+        world.stopServerWhen([&] { return SyncState(world.database.BigBd()).token(key) != inStep; });
+        report = world.sync(book);
+        QVERIFY(!report);
+        QCOMPARE(report.failure().kind, Failure::Network);
+        QVERIFY(!world.server.isRunning());
+        const QString copy = QStringLiteral("Дулова (конфликт)");
+        QCOMPARE(world.localLines(), (QStringList{"Алова: 201", "Вилова: 300", copy + ": здесь",
+                                                  "Дулова: там", "Елова: 400", "Жилова: 700", "Зотова: 800",
+                                                  "Иволгина: 100", "Новикова-там: 600", "Позднова: 900"}));
+
+        // Then a contact that came down is edited here, and so is the
+        // conflict's copy that has not gone up yet.
+        QVERIFY(world.editHere("Вилова", "301"));
+        QVERIFY(world.database.BookTable.update(
+            world.keyOf(copy), ContactSyncPlan::conflictCopy(person("Дулова", "здесь-2")).toValues()));
+
+        world.client.setCancelCheck({});
+        QVERIFY2(world.comeBack(), qPrintable(world.server.error()));
+        report = world.sync(book);
+        QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
+        // The conflict was settled when the cards came down: not a second time.
+        QCOMPARE(report->conflicts, 0);
+        const QStringList expected{"Алова: 201",        "Вилова: 301",  copy + ": здесь-2", "Дулова: там",
+                                   "Елова: 400",        "Жилова: 700",  "Зотова: 800",      "Иволгина: 100",
+                                   "Новикова-там: 600", "Позднова: 900"};
+        QCOMPARE(world.localLines(), expected);
+        QCOMPARE(world.remoteLines(), expected);
+        QVERIFY(world.remote()[copy].comment.startsWith(ContactSyncPlan::kConflictComment));
+        // What the phone wrote that we do not keep stays on the cards we changed.
+        QVERIFY(world.remoteData()["Алова"].contains("X-PHONE-ONLY:оставить"));
+        QVERIFY(world.remoteData()["Вилова"].contains("X-PHONE-ONLY:оставить"));
+
+        const auto again = world.sync(book);
+        QVERIFY(again);
+        QCOMPARE(again->down + again->up + again->deletedHere + again->deletedThere + again->conflicts, 0);
     }
 };
 
