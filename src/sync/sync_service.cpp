@@ -1,5 +1,6 @@
 #include "sync_service.h"
 
+#include "clock.h"
 #include "contact_sync.h"
 #include "dav_discovery.h"
 #include "profile_database.h"
@@ -72,7 +73,7 @@ Dav::Result<SyncService::Collections> SyncService::collections(Dav::Client& clie
     return *m_known;
 }
 
-SyncService::Outcome SyncService::syncOnce(const Account& account)
+SyncService::Outcome SyncService::syncOnce(const Account& account, const QDateTime& now)
 {
     Dav::Client client(davAccount(account));
     client.setCancelCheck([this] { return m_cancel.load(); });
@@ -110,7 +111,7 @@ SyncService::Outcome SyncService::syncOnce(const Account& account)
     }
     if (calendar) {
         Dav::Collection collection(client, calendar->url, Dav::CollectionKind::Calendar);
-        const auto report = ReminderSync(collection, *calendar, database).run();
+        const auto report = ReminderSync(collection, *calendar, database, now).run();
         if (!report) {
             m_known.reset();
             Outcome failure = failed(report.failure());
@@ -169,8 +170,9 @@ bool SyncService::startWorker(std::function<void()> work)
 
 bool SyncService::syncNow(const Account& account)
 {
-    const bool started = startWorker([this, account] {
-        const Outcome outcome = syncOnce(account);
+    // What is still to come is told by the program's clock, read here on the window's thread.
+    const bool started = startWorker([this, account, now = Clock::now()] {
+        const Outcome outcome = syncOnce(account, now);
         QMetaObject::invokeMethod(
             this,
             [this, outcome] {

@@ -69,7 +69,7 @@ signals:
 
 private:
     bool startWorker(std::function<void()> work);
-    Outcome syncOnce(const Account& account);
+    Outcome syncOnce(const Account& account, const QDateTime& now);
     // The collections of the account, found once and kept.
     Dav::Result<Collections> collections(Dav::Client& client, const Account& account);
 
