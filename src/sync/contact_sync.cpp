@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QSqlError>
 
 namespace {
@@ -118,6 +119,7 @@ Dav::Result<bool> ContactSync::applyDownward(const QList<Action>& actions, const
         return now && now->fingerprint == digestRead.value(key);
     };
 
+    QSet<qint64> leftAlone; // rows changed here while the sync ran
     QString why;
     SyncState state(m_database.BigBd());
     Transaction change(m_database.BigBd());
@@ -129,8 +131,10 @@ Dav::Result<bool> ContactSync::applyDownward(const QList<Action>& actions, const
     for (const Action& action : actions) {
         switch (action.kind) {
         case Kind::TakeRemote:
-            if (!untouched(action.key))
+            if (!untouched(action.key)) {
+                leftAlone.insert(action.key);
                 continue;
+            }
             if (!m_database.BookTable.update(action.key, action.contact.toValues(), &why) ||
                 !record(action, action.key, action.fingerprint))
                 return databaseFailure(why);
@@ -167,6 +171,9 @@ Dav::Result<bool> ContactSync::applyDownward(const QList<Action>& actions, const
                 return databaseFailure(why);
             break;
         case Kind::InsertCopy: {
+            // Its conflict is found again by the next sync, with the edit made meanwhile.
+            if (leftAlone.contains(action.key))
+                continue;
             qint64 key = 0;
             if (!m_database.BookTable.insert(action.contact.toValues(), &key, &why))
                 return databaseFailure(why);

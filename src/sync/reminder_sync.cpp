@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QSqlError>
 #include <QTimeZone>
 
@@ -96,7 +97,7 @@ Dav::Result<ReminderSync::Report> ReminderSync::run()
 QList<Local> ReminderSync::readLocal() const
 {
     QList<Local> local;
-    for (const TableObject::Row& row : m_database.EventsTable.rows())
+    for (const TableObject::Row& row : m_database.EventsTable.select({kText, kDate}))
         local.append(localOf(row));
     return local;
 }
@@ -122,6 +123,7 @@ Dav::Result<bool> ReminderSync::applyDownward(const QList<Action>& actions, cons
         return now && asRead.contains(key) && now->reminder == asRead.value(key);
     };
 
+    QSet<qint64> leftAlone; // rows changed here while the sync ran
     QString why;
     SyncState state(m_database.BigBd());
     Transaction change(m_database.BigBd());
@@ -133,8 +135,10 @@ Dav::Result<bool> ReminderSync::applyDownward(const QList<Action>& actions, cons
     for (const Action& action : actions) {
         switch (action.kind) {
         case Kind::TakeRemote:
-            if (!untouched(action.key))
+            if (!untouched(action.key)) {
+                leftAlone.insert(action.key);
                 continue;
+            }
             if (!m_database.EventsTable.update(action.key, valuesOf(action.reminder), &why) || !record(action, action.key))
                 return databaseFailure(why);
             ++m_report.down;
@@ -165,6 +169,9 @@ Dav::Result<bool> ReminderSync::applyDownward(const QList<Action>& actions, cons
                 return databaseFailure(why);
             break;
         case Kind::InsertCopy: {
+            // Its conflict is found again by the next sync, with the edit made meanwhile.
+            if (leftAlone.contains(action.key))
+                continue;
             qint64 key = 0;
             if (!m_database.EventsTable.insert(valuesOf(action.reminder), &key, &why))
                 return databaseFailure(why);

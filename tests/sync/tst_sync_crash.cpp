@@ -8,6 +8,7 @@
 #include "crash_child.h"
 #include "profile_database.h"
 #include "radicale_server.h"
+#include "sync_crash_support.h"
 #include "sync_state.h"
 #include "test_home.h"
 #include "vcard_merge.h"
@@ -21,6 +22,8 @@
 #include <cstdio>
 
 namespace {
+
+using namespace SyncCrashSupport;
 
 constexpr int kCards = 300;  // on the server
 constexpr int kLocal = 300;  // in the profile
@@ -66,12 +69,6 @@ Contact localContact(int n)
 QString nameOf(const Contact& contact)
 {
     return contact.surname + QLatin1Char('|') + contact.name + QLatin1Char('|') + contact.patronymic;
-}
-
-QStringList sorted(QStringList list)
-{
-    list.sort();
-    return list;
 }
 
 // Every name of both sides, each once: what both must hold after a whole sync.
@@ -173,35 +170,6 @@ QString stateFault(ProfileDatabase& database)
                 .arg(key);
     }
     return {};
-}
-
-// What differs between the names found and those expected, for a failure.
-QString difference(const QStringList& found, const QStringList& expected)
-{
-    QStringList extra = found;
-    QStringList missing;
-    for (const QString& name : expected)
-        if (!extra.removeOne(name))
-            missing.append(name);
-    return QStringLiteral("%1 found, %2 expected; missing: %3; extra or twice: %4")
-        .arg(found.size())
-        .arg(expected.size())
-        .arg(missing.mid(0, 5).join(QStringLiteral(", ")), extra.mid(0, 5).join(QStringLiteral(", ")));
-}
-
-bool copyFolder(const QString& from, const QString& to)
-{
-    QDir(to).removeRecursively();
-    if (!QDir().mkpath(to))
-        return false;
-    const QDir source(from);
-    for (const QFileInfo& entry : source.entryInfoList(QDir::Dirs | QDir::Files | QDir::Hidden |
-                                                       QDir::System | QDir::NoDotAndDotDot)) {
-        const QString target = to + QLatin1Char('/') + entry.fileName();
-        if (entry.isDir() ? !copyFolder(entry.filePath(), target) : !QFile::copy(entry.filePath(), target))
-            return false;
-    }
-    return true;
 }
 
 } // namespace
