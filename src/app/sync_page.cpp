@@ -180,7 +180,7 @@ void SyncPage::showAddressWarning()
     const QUrl address = Dav::addressFromUserInput(SyncServerEdit->text().trimmed());
     SyncWarningLabel->setText(
         address.scheme() == QLatin1String("http") && !SyncServerEdit->text().trimmed().isEmpty()
-            ? QStringLiteral("Внимание: без HTTPS логин, пароль и контакты идут по сети открыто. Так можно "
-                             "только со своим сервером в домашней сети.")
+            ? QStringLiteral("Внимание: без HTTPS логин, пароль, контакты и напоминания идут по сети открыто. "
+                             "Так можно только со своим сервером в домашней сети.")
             : QString());
 }
