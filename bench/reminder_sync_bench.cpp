@@ -7,6 +7,7 @@
 //
 //   bench_reminder_sync [events] [runs]   (default: 20000 events, 3 runs)
 #include "bench_support.h"
+#include "sync_bench_support.h"
 #include "due_item_monitor.h"
 #include "due_items.h"
 #include "monitor_switch.h"
@@ -30,26 +31,7 @@
 
 namespace {
 
-const QString kLogin = QStringLiteral("anna");
-const QString kPassword = QStringLiteral("secret");
-
-[[noreturn]] void fail(const QString& what)
-{
-    std::fprintf(stderr, "bench_reminder_sync: %s\n", qPrintable(what));
-    std::exit(1);
-}
-
-double milliseconds(const QElapsedTimer& clock)
-{
-    return clock.nsecsElapsed() / 1e6;
-}
-
-template <typename T> const T& must(const Dav::Result<T>& result, const char* what)
-{
-    if (!result)
-        fail(QStringLiteral("%1: %2").arg(QLatin1String(what), result.failure().message));
-    return result.value();
-}
+using namespace SyncBenchSupport;
 
 // Event n: from tomorrow on, one every 37 minutes, each with a place and an
 // alarm, as a phone writes them.
@@ -89,44 +71,6 @@ QString reportText(const ReminderSync::Report& report)
         .arg(report.conflicts);
 }
 
-// vdirsyncer pulling the calendar into a folder; the time of `sync`.
-double timeVdirsyncer(const QString& folder, const QUrl& url, int* files)
-{
-    QDir(folder).mkpath(QStringLiteral("status"));
-    QDir(folder).mkpath(QStringLiteral("events"));
-    const QString config = folder + QStringLiteral("/config");
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("cannot write the vdirsyncer configuration"));
-    file.write(QStringLiteral("[general]\nstatus_path = \"%1/status/\"\n\n"
-                              "[pair cal]\na = \"cal_local\"\nb = \"cal_remote\"\ncollections = null\n\n"
-                              "[storage cal_local]\ntype = \"filesystem\"\npath = \"%1/events/\"\n"
-                              "fileext = \".ics\"\n\n"
-                              "[storage cal_remote]\ntype = \"caldav\"\nurl = \"%2\"\n"
-                              "username = \"%3\"\npassword = \"%4\"\n")
-                   .arg(folder, url.toString(), kLogin, kPassword)
-                   .toUtf8());
-    file.close();
-    const auto run = [&](const QStringList& arguments) {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral("/usr/bin/vdirsyncer"), QStringList{QStringLiteral("-c"), config} + arguments);
-        process.waitForStarted();
-        process.write(QByteArray("y\n").repeated(8));
-        process.closeWriteChannel();
-        if (!process.waitForFinished(600000) || process.exitCode() != 0)
-            fail(QStringLiteral("vdirsyncer %1: %2")
-                     .arg(arguments.join(QLatin1Char(' ')), QString::fromLocal8Bit(process.readAll())));
-    };
-    run({QStringLiteral("discover")});
-    QElapsedTimer clock;
-    clock.start();
-    run({QStringLiteral("sync")});
-    const double ms = milliseconds(clock);
-    *files = QDir(folder + QStringLiteral("/events")).entryList({QStringLiteral("*.ics")}, QDir::Files).size();
-    return ms;
-}
-
 void printRow(const char* what, const QList<double>& values, int decimals = 0)
 {
     QStringList each;
@@ -142,6 +86,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("bench_reminder_sync"));
     const int events = argc > 1 ? qMax(10, QByteArray(argv[1]).toInt()) : 20000;
     const int runs = argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 3;
 
@@ -301,7 +246,8 @@ int main(int argc, char** argv)
 
     // (d) vdirsyncer on the same calendar.
     int files = 0;
-    const double vdirsyncer = timeVdirsyncer(home.path() + QStringLiteral("/vdirsyncer"), url, &files);
+    const double vdirsyncer = timeVdirsyncer(home.path() + QStringLiteral("/vdirsyncer"), QStringLiteral("caldav"), url,
+                                             QStringLiteral(".ics"), &files);
     if (files != events)
         fail(QStringLiteral("vdirsyncer wrote %1 events of %2").arg(files).arg(events));
 

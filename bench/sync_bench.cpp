@@ -8,6 +8,7 @@
 //
 //   bench_sync [cards] [runs]   (default: 10000 cards, 3 runs)
 #include "bench_support.h"
+#include "sync_bench_support.h"
 #include "contact_sync.h"
 #include "contact_sync_plan.h"
 #include "profile_database.h"
@@ -26,26 +27,7 @@
 
 namespace {
 
-const QString kLogin = QStringLiteral("anna");
-const QString kPassword = QStringLiteral("secret");
-
-[[noreturn]] void fail(const QString& what)
-{
-    std::fprintf(stderr, "bench_sync: %s\n", qPrintable(what));
-    std::exit(1);
-}
-
-double milliseconds(const QElapsedTimer& clock)
-{
-    return clock.nsecsElapsed() / 1e6;
-}
-
-template <typename T> const T& must(const Dav::Result<T>& result, const char* what)
-{
-    if (!result)
-        fail(QStringLiteral("%1: %2").arg(QLatin1String(what), result.failure().message));
-    return result.value();
-}
+using namespace SyncBenchSupport;
 
 const QStringList kSurnames{QStringLiteral("Иванов"),   QStringLiteral("Петров"),  QStringLiteral("Сидоров"),
                             QStringLiteral("Кузнецов"), QStringLiteral("Смирнов"), QStringLiteral("Попов"),
@@ -181,46 +163,6 @@ Phases timePhases(Dav::Client& client, const QUrl& url, ProfileDatabase& databas
     return phases;
 }
 
-// vdirsyncer pulling the collection into a folder; the time of `sync`.
-double timeVdirsyncer(const QString& folder, const QUrl& url, int* files)
-{
-    QDir(folder).mkpath(QStringLiteral("status"));
-    QDir(folder).mkpath(QStringLiteral("cards"));
-    const QString config = folder + QStringLiteral("/config");
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("cannot write the vdirsyncer configuration"));
-    file.write(QStringLiteral("[general]\nstatus_path = \"%1/status/\"\n\n"
-                              "[pair book]\na = \"book_local\"\nb = \"book_remote\"\ncollections = null\n\n"
-                              "[storage book_local]\ntype = \"filesystem\"\npath = \"%1/cards/\"\n"
-                              "fileext = \".vcf\"\n\n"
-                              "[storage book_remote]\ntype = \"carddav\"\nurl = \"%2\"\n"
-                              "username = \"%3\"\npassword = \"%4\"\n")
-                   .arg(folder, url.toString(), kLogin, kPassword)
-                   .toUtf8());
-    file.close();
-    const auto run = [&](const QStringList& arguments) {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral("/usr/bin/vdirsyncer"),
-                      QStringList{QStringLiteral("-c"), config} + arguments);
-        process.waitForStarted();
-        // Any question is answered yes; none is expected with the folder made.
-        process.write(QByteArray("y\n").repeated(8));
-        process.closeWriteChannel();
-        if (!process.waitForFinished(600000) || process.exitCode() != 0)
-            fail(QStringLiteral("vdirsyncer %1: %2")
-                     .arg(arguments.join(QLatin1Char(' ')), QString::fromLocal8Bit(process.readAll())));
-    };
-    run({QStringLiteral("discover")});
-    QElapsedTimer clock;
-    clock.start();
-    run({QStringLiteral("sync")});
-    const double ms = milliseconds(clock);
-    *files = QDir(folder + QStringLiteral("/cards")).entryList({QStringLiteral("*.vcf")}, QDir::Files).size();
-    return ms;
-}
-
 void printRow(const char* what, const QList<double>& values)
 {
     QStringList each;
@@ -235,6 +177,7 @@ void printRow(const char* what, const QList<double>& values)
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("bench_sync"));
     const int cards = argc > 1 ? qMax(10, QByteArray(argv[1]).toInt()) : 10000;
     const int runs = argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 3;
 
@@ -358,7 +301,8 @@ int main(int argc, char** argv)
 
     // (c) vdirsyncer on the same collection.
     int files = 0;
-    const double vdirsyncer = timeVdirsyncer(home.path() + QStringLiteral("/vdirsyncer"), url, &files);
+    const double vdirsyncer = timeVdirsyncer(home.path() + QStringLiteral("/vdirsyncer"), QStringLiteral("carddav"), url,
+                                             QStringLiteral(".vcf"), &files);
     if (files != cards)
         fail(QStringLiteral("vdirsyncer wrote %1 cards of %2").arg(files).arg(cards));
 

@@ -1,7 +1,7 @@
 #include "contact_sync.h"
 
 #include "profile_database.h"
-#include "remote_changes.h"
+#include "sync_steps.h"
 #include "sync_state.h"
 #include "vcard_merge.h"
 
@@ -45,46 +45,37 @@ Dav::Result<ContactSync::Report> ContactSync::run()
 {
     m_report = {};
     QString why;
-    SyncState state(m_database.BigBd());
-    if (!SyncState::ensureTables(m_database.BigBd(), &why) || !state.setKind(m_key, kKind, &why) ||
-        !state.keepOnly(kKind, m_key, &why))
+    if (!SyncSteps::prepareState(m_database.BigBd(), m_key, kKind, &why))
         return databaseFailure(why);
-
+    SyncState state(m_database.BigBd());
     Input input;
     input.state = state.items(m_key, &why);
-    auto found = RemoteChanges::find(m_collection, m_info.syncCollection, input.state, state.token(m_key));
-    if (!found)
-        return found.failure();
-    const auto fetched = RemoteChanges::fetch(m_collection, &found.value());
-    if (!fetched)
-        return fetched.failure();
-    for (const Dav::Item& item : fetched.value()) {
+    const auto incoming = SyncSteps::incoming(m_collection, m_info.syncCollection, input.state, state.token(m_key));
+    if (!incoming)
+        return incoming.failure();
+    for (const Dav::Item& item : incoming->changed) {
         input.changed.append(readRemote(item));
         if (!input.changed.last().contact)
             ++m_report.unreadable;
     }
-    input.removed = found->removed;
+    input.removed = incoming->removed;
     input.local = readLocal();
     QList<Action> upward;
-    if (const auto applied = applyDownward(plan(input), input.local, found->token, &upward); !applied)
+    if (const auto applied = applyDownward(plan(input), input.local, incoming->token, &upward); !applied)
         return applied.failure();
 
-    // Each write may bring another (a conflict's copy, a card that moved on).
-    for (int round = 0; !upward.isEmpty() && round < kWriteAttempts + 1; ++round) {
-        QList<Action> more;
-        for (const Action& action : std::as_const(upward)) {
-            Dav::Result<bool> done = true;
+    const auto written = SyncSteps::writeInRounds(
+        upward, kWriteAttempts + 1, [this](const Action& action, QList<Action>* more) -> Dav::Result<bool> {
             if (action.kind == Kind::PutChanged)
-                done = putChanged(action, &more);
-            else if (action.kind == Kind::PutNew)
-                done = putNew(action, &more);
-            else if (action.kind == Kind::DeleteRemote)
-                done = deleteRemote(action, &more);
-            if (!done)
-                return done.failure();
-        }
-        upward = more;
-    }
+                return putChanged(action, more);
+            if (action.kind == Kind::PutNew)
+                return putNew(action, more);
+            if (action.kind == Kind::DeleteRemote)
+                return deleteRemote(action, more);
+            return true;
+        });
+    if (!written)
+        return written.failure();
     return m_report;
 }
 
@@ -197,12 +188,10 @@ Dav::Result<bool> ContactSync::applyDownward(const QList<Action>& actions, const
 
 Dav::Result<std::optional<Remote>> ContactSync::fetchOne(const QString& href)
 {
-    auto fetched = m_collection.fetch({href});
+    const auto fetched = SyncSteps::fetchOne(m_collection, href);
     if (!fetched)
         return fetched.failure();
-    if (fetched->items.isEmpty())
-        return std::optional<Remote>();
-    return std::optional<Remote>(readRemote(fetched->items.first()));
+    return fetched.value() ? std::optional<Remote>(readRemote(*fetched.value())) : std::nullopt;
 }
 
 Dav::Result<bool> ContactSync::putChanged(Action action, QList<Action>* more)

@@ -2,7 +2,7 @@
 
 #include "planner_rules.h"
 #include "profile_database.h"
-#include "remote_changes.h"
+#include "sync_steps.h"
 #include "sync_state.h"
 
 #include <QFileInfo>
@@ -54,43 +54,35 @@ Dav::Result<ReminderSync::Report> ReminderSync::run()
 {
     m_report = {};
     QString why;
-    SyncState state(m_database.BigBd());
-    if (!SyncState::ensureTables(m_database.BigBd(), &why) || !state.setKind(m_key, kKind, &why) ||
-        !state.keepOnly(kKind, m_key, &why))
+    if (!SyncSteps::prepareState(m_database.BigBd(), m_key, kKind, &why))
         return databaseFailure(why);
-
+    SyncState state(m_database.BigBd());
     Input input;
     input.now = m_now;
     input.state = state.items(m_key, &why);
-    auto found = RemoteChanges::find(m_collection, m_info.syncCollection, input.state, state.token(m_key));
-    if (!found)
-        return found.failure();
-    const auto fetched = RemoteChanges::fetch(m_collection, &found.value());
-    if (!fetched)
-        return fetched.failure();
-    for (const Dav::Item& item : fetched.value())
+    const auto incoming = SyncSteps::incoming(m_collection, m_info.syncCollection, input.state, state.token(m_key));
+    if (!incoming)
+        return incoming.failure();
+    for (const Dav::Item& item : incoming->changed)
         input.changed.append({item.href, item.etag, item.data});
-    input.removed = found->removed;
+    input.removed = incoming->removed;
     input.local = readLocal();
     QList<Action> upward;
-    if (const auto applied = applyDownward(plan(input), input.local, found->token, &upward); !applied)
+    if (const auto applied = applyDownward(plan(input), input.local, incoming->token, &upward); !applied)
         return applied.failure();
 
-    for (int round = 0; !upward.isEmpty() && round < kWriteRounds; ++round) {
-        QList<Action> more;
-        for (const Action& action : std::as_const(upward)) {
-            Dav::Result<bool> done = true;
+    const auto written = SyncSteps::writeInRounds(
+        upward, kWriteRounds, [this](const Action& action, QList<Action>* more) -> Dav::Result<bool> {
             if (action.kind == Kind::PutChanged)
-                done = putChanged(action, &more);
-            else if (action.kind == Kind::PutNew)
-                done = putNew(action, &more);
-            else if (action.kind == Kind::DeleteRemote)
-                done = deleteRemote(action, &more);
-            if (!done)
-                return done.failure();
-        }
-        upward = more;
-    }
+                return putChanged(action, more);
+            if (action.kind == Kind::PutNew)
+                return putNew(action, more);
+            if (action.kind == Kind::DeleteRemote)
+                return deleteRemote(action, more);
+            return true;
+        });
+    if (!written)
+        return written.failure();
     return m_report;
 }
 
@@ -193,16 +185,6 @@ Dav::Result<bool> ReminderSync::applyDownward(const QList<Action>& actions, cons
     return true;
 }
 
-Dav::Result<std::optional<Dav::Item>> ReminderSync::fetchOne(const QString& href)
-{
-    auto fetched = m_collection.fetch({href});
-    if (!fetched)
-        return fetched.failure();
-    if (fetched->items.isEmpty())
-        return std::optional<Dav::Item>();
-    return std::optional<Dav::Item>(fetched->items.first());
-}
-
 Dav::Result<bool> ReminderSync::replan(const QString& href, const std::optional<Dav::Item>& current,
                                        QList<Action>* more)
 {
@@ -248,7 +230,7 @@ Dav::Result<bool> ReminderSync::putChanged(Action action, QList<Action>* more)
         return true;
     }
     // Someone else changed the event meanwhile: decided again on what it is now.
-    auto current = fetchOne(action.href);
+    auto current = SyncSteps::fetchOne(m_collection, action.href);
     if (!current)
         return current.failure();
     return replan(action.href, current.value(), more);
@@ -277,7 +259,7 @@ Dav::Result<bool> ReminderSync::putNew(const Action& action, QList<Action>* more
     }
     // The address is taken: our earlier write got there. It stands for this
     // reminder from now on, and what differs goes up into it.
-    auto current = fetchOne(href);
+    auto current = SyncSteps::fetchOne(m_collection, href);
     if (!current)
         return current.failure();
     return replan(href, current.value(), more);
@@ -296,7 +278,7 @@ Dav::Result<bool> ReminderSync::deleteRemote(const Action& action, QList<Action>
         return true;
     }
     // Changed there since: decided again (an edit of its moment or text wins).
-    auto current = fetchOne(action.href);
+    auto current = SyncSteps::fetchOne(m_collection, action.href);
     if (!current)
         return current.failure();
     return replan(action.href, current.value(), more);

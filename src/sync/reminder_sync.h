@@ -44,8 +44,6 @@ private:
     Dav::Result<bool> putChanged(Action action, QList<Action>* more);
     Dav::Result<bool> putNew(const Action& action, QList<Action>* more);
     Dav::Result<bool> deleteRemote(const Action& action, QList<Action>* more);
-    // What the server holds at href now; nullopt when it is gone.
-    Dav::Result<std::optional<Dav::Item>> fetchOne(const QString& href);
     // An event that moved on while we wrote, planned anew against the reminder as it is now.
     Dav::Result<bool> replan(const QString& href, const std::optional<Dav::Item>& current, QList<Action>* more);
     Dav::Failure databaseFailure(const QString& why) const;

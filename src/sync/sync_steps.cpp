@@ -1,9 +1,18 @@
-#include "remote_changes.h"
+#include "sync_steps.h"
 
 #include <QHash>
 #include <QSet>
 
-namespace RemoteChanges {
+namespace SyncSteps {
+
+namespace {
+
+struct Found
+{
+    QList<Dav::ItemVersion> changed;
+    QStringList removed;
+    QString token;
+};
 
 Dav::Result<Found> find(Dav::Collection& collection, bool syncCollection, const QList<SyncState::Item>& known,
                         const QString& lastToken)
@@ -54,18 +63,43 @@ Dav::Result<Found> find(Dav::Collection& collection, bool syncCollection, const 
     return found;
 }
 
-Dav::Result<QList<Dav::Item>> fetch(Dav::Collection& collection, Found* found)
+} // namespace
+
+bool prepareState(const QSqlDatabase& connection, const QString& collection, const QString& kind, QString* why)
 {
+    SyncState state(connection);
+    return SyncState::ensureTables(connection, why) && state.setKind(collection, kind, why) &&
+           state.keepOnly(kind, collection, why);
+}
+
+Dav::Result<Incoming> incoming(Dav::Collection& collection, bool syncCollection, const QList<SyncState::Item>& known,
+                               const QString& lastToken)
+{
+    auto found = find(collection, syncCollection, known, lastToken);
+    if (!found)
+        return found.failure();
+    Incoming incoming{{}, found->removed, found->token};
     if (found->changed.isEmpty())
-        return QList<Dav::Item>();
+        return incoming;
     QStringList hrefs;
     for (const Dav::ItemVersion& item : std::as_const(found->changed))
         hrefs.append(item.href);
     auto fetched = collection.fetch(hrefs);
     if (!fetched)
         return fetched.failure();
-    found->removed.append(fetched->missing);
-    return fetched->items;
+    incoming.changed = fetched->items;
+    incoming.removed.append(fetched->missing);
+    return incoming;
 }
 
-} // namespace RemoteChanges
+Dav::Result<std::optional<Dav::Item>> fetchOne(Dav::Collection& collection, const QString& href)
+{
+    auto fetched = collection.fetch({href});
+    if (!fetched)
+        return fetched.failure();
+    if (fetched->items.isEmpty())
+        return std::optional<Dav::Item>();
+    return std::optional<Dav::Item>(fetched->items.first());
+}
+
+} // namespace SyncSteps
