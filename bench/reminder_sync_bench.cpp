@@ -7,7 +7,6 @@
 //
 //   bench_reminder_sync [events] [runs]   (default: 20000 events, 3 runs)
 #include "bench_support.h"
-#include "sync_bench_support.h"
 #include "due_item_monitor.h"
 #include "due_items.h"
 #include "monitor_switch.h"
@@ -15,6 +14,7 @@
 #include "radicale_server.h"
 #include "reminder_event.h"
 #include "reminder_sync.h"
+#include "sync_bench_support.h"
 #include "sync_state.h"
 
 #include <QApplication>
@@ -38,9 +38,12 @@ using namespace SyncBenchSupport;
 QByteArray eventOf(int n, const QDateTime& now)
 {
     const QDateTime start = QDateTime(now.date().addDays(1), QTime(8, 0)).addSecs(qint64(n) * 37 * 60);
-    return "BEGIN:VEVENT\r\nUID:bench-" + QByteArray::number(n) + "\r\nDTSTAMP:20260101T000000Z\r\n"
-           "DTSTART:" + start.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1() +
-           "\r\nDURATION:PT1H\r\nSUMMARY:Встреча №" + QByteArray::number(n) + " в переговорной\r\n"
+    return "BEGIN:VEVENT\r\nUID:bench-" + QByteArray::number(n) +
+           "\r\nDTSTAMP:20260101T000000Z\r\n"
+           "DTSTART:" +
+           start.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1() +
+           "\r\nDURATION:PT1H\r\nSUMMARY:Встреча №" + QByteArray::number(n) +
+           " в переговорной\r\n"
            "LOCATION:Офис\\, 3 этаж\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Скоро\r\n"
            "TRIGGER:-PT10M\r\nEND:VALARM\r\nEND:VEVENT\r\n";
 }
@@ -113,8 +116,8 @@ int main(int argc, char** argv)
     clock.start();
     const QDateTime now = QDateTime::currentDateTime();
     server.stop();
-    const QString folder = server.storageFolder() + QStringLiteral("/collection-root/") + kLogin +
-                           QStringLiteral("/calendar/");
+    const QString folder =
+        server.storageFolder() + QStringLiteral("/collection-root/") + kLogin + QStringLiteral("/calendar/");
     for (int n = 0; n < events; ++n) {
         QFile file(folder + QStringLiteral("bench-%1.ics").arg(n));
         if (!file.open(QIODevice::WriteOnly))
@@ -135,12 +138,13 @@ int main(int argc, char** argv)
     warm.setProcessChannelMode(QProcess::MergedChannels);
     warm.start(QStringLiteral("/usr/bin/python3"),
                {QStringLiteral("-c"),
-                QStringLiteral("import base64, sys, urllib.request\n"
-                               "request = urllib.request.Request(sys.argv[1], method='REPORT', headers={'Depth': '0', "
-                               "'Authorization': 'Basic ' + base64.b64encode(sys.argv[2].encode()).decode()}, "
-                               "data=b'<sync-collection xmlns=\"DAV:\"><sync-token/><sync-level>1</sync-level>"
-                               "<prop><getetag/></prop></sync-collection>')\n"
-                               "urllib.request.urlopen(request, timeout=3600).read()\n"),
+                QStringLiteral(
+                    "import base64, sys, urllib.request\n"
+                    "request = urllib.request.Request(sys.argv[1], method='REPORT', headers={'Depth': '0', "
+                    "'Authorization': 'Basic ' + base64.b64encode(sys.argv[2].encode()).decode()}, "
+                    "data=b'<sync-collection xmlns=\"DAV:\"><sync-token/><sync-level>1</sync-level>"
+                    "<prop><getetag/></prop></sync-collection>')\n"
+                    "urllib.request.urlopen(request, timeout=3600).read()\n"),
                 url.toString(), kLogin + QLatin1Char(':') + kPassword});
     if (!warm.waitForFinished(3600000) || warm.exitCode() != 0)
         fail(QStringLiteral("warming Radicale up: ") + QString::fromLocal8Bit(warm.readAll()));
@@ -170,7 +174,8 @@ int main(int argc, char** argv)
     for (int run = 0; run < runs; ++run) {
         ProfileDatabase database;
         QString why;
-        if (!database.open(home.path() + QStringLiteral("/first%1").arg(run), QStringLiteral(QUILL_PROGRAM_DIR), &why))
+        if (!database.open(home.path() + QStringLiteral("/first%1").arg(run),
+                           QStringLiteral(QUILL_PROGRAM_DIR), &why))
             fail(why);
         const Timed timed = timeSync(client, info, database);
         first.append(timed.ms);
@@ -246,19 +251,23 @@ int main(int argc, char** argv)
 
     // (d) vdirsyncer on the same calendar.
     int files = 0;
-    const double vdirsyncer = timeVdirsyncer(home.path() + QStringLiteral("/vdirsyncer"), QStringLiteral("caldav"), url,
-                                             QStringLiteral(".ics"), &files);
+    const double vdirsyncer = timeVdirsyncer(home.path() + QStringLiteral("/vdirsyncer"),
+                                             QStringLiteral("caldav"), url, QStringLiteral(".ics"), &files);
     if (files != events)
         fail(QStringLiteral("vdirsyncer wrote %1 events of %2").arg(files).arg(events));
 
     std::printf("%-60s %10s   %s\n", "", "median ms", "(each run)");
-    std::printf("(a) first sync of an empty profile, %d events (%s)\n", events, qPrintable(reportText(firstReport)));
+    std::printf("(a) first sync of an empty profile, %d events (%s)\n", events,
+                qPrintable(reportText(firstReport)));
     printRow("ReminderSync::run", first);
     std::printf("    of which the server's part, through the same calls:\n");
     printRow("  listing (sync-collection from no token)", listing);
-    printRow(qPrintable(QStringLiteral("  fetching (calendar-multiget, %1 a request)").arg(Dav::Collection::kFetchBatch)),
-             fetching);
-    std::printf("(b) one reminder put off here, one event renamed there (%s)\n", qPrintable(reportText(smallReport)));
+    printRow(
+        qPrintable(
+            QStringLiteral("  fetching (calendar-multiget, %1 a request)").arg(Dav::Collection::kFetchBatch)),
+        fetching);
+    std::printf("(b) one reminder put off here, one event renamed there (%s)\n",
+                qPrintable(reportText(smallReport)));
     printRow("ReminderSync::run after the two edits", small);
     printRow("ReminderSync::run with nothing changed", unchanged);
     std::printf("    with nothing changed, its parts, through the same calls:\n");

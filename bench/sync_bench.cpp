@@ -8,11 +8,11 @@
 //
 //   bench_sync [cards] [runs]   (default: 10000 cards, 3 runs)
 #include "bench_support.h"
-#include "sync_bench_support.h"
 #include "contact_sync.h"
 #include "contact_sync_plan.h"
 #include "profile_database.h"
 #include "radicale_server.h"
+#include "sync_bench_support.h"
 #include "sync_state.h"
 #include "vcard_merge.h"
 
@@ -301,8 +301,8 @@ int main(int argc, char** argv)
 
     // (c) vdirsyncer on the same collection.
     int files = 0;
-    const double vdirsyncer = timeVdirsyncer(home.path() + QStringLiteral("/vdirsyncer"), QStringLiteral("carddav"), url,
-                                             QStringLiteral(".vcf"), &files);
+    const double vdirsyncer = timeVdirsyncer(home.path() + QStringLiteral("/vdirsyncer"),
+                                             QStringLiteral("carddav"), url, QStringLiteral(".vcf"), &files);
     if (files != cards)
         fail(QStringLiteral("vdirsyncer wrote %1 cards of %2").arg(files).arg(cards));
 

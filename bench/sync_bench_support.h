@@ -38,8 +38,8 @@ template <typename T> const T& must(const Dav::Result<T>& result, const char* wh
 
 // vdirsyncer pulling the collection (type "carddav" or "caldav") into a
 // folder of files with the extension; the time of `sync`, after `discover`.
-inline double timeVdirsyncer(const QString& folder, const QString& type, const QUrl& url, const QString& extension,
-                             int* files)
+inline double timeVdirsyncer(const QString& folder, const QString& type, const QUrl& url,
+                             const QString& extension, int* files)
 {
     QDir(folder).mkpath(QStringLiteral("status"));
     QDir(folder).mkpath(QStringLiteral("items"));
@@ -47,19 +47,21 @@ inline double timeVdirsyncer(const QString& folder, const QString& type, const Q
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly))
         fail(QStringLiteral("cannot write the vdirsyncer configuration"));
-    file.write(QStringLiteral("[general]\nstatus_path = \"%1/status/\"\n\n"
-                              "[pair items]\na = \"items_local\"\nb = \"items_remote\"\ncollections = null\n\n"
-                              "[storage items_local]\ntype = \"filesystem\"\npath = \"%1/items/\"\n"
-                              "fileext = \"%5\"\n\n"
-                              "[storage items_remote]\ntype = \"%6\"\nurl = \"%2\"\n"
-                              "username = \"%3\"\npassword = \"%4\"\n")
-                   .arg(folder, url.toString(), kLogin, kPassword, extension, type)
-                   .toUtf8());
+    file.write(
+        QStringLiteral("[general]\nstatus_path = \"%1/status/\"\n\n"
+                       "[pair items]\na = \"items_local\"\nb = \"items_remote\"\ncollections = null\n\n"
+                       "[storage items_local]\ntype = \"filesystem\"\npath = \"%1/items/\"\n"
+                       "fileext = \"%5\"\n\n"
+                       "[storage items_remote]\ntype = \"%6\"\nurl = \"%2\"\n"
+                       "username = \"%3\"\npassword = \"%4\"\n")
+            .arg(folder, url.toString(), kLogin, kPassword, extension, type)
+            .toUtf8());
     file.close();
     const auto run = [&](const QStringList& arguments) {
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral("/usr/bin/vdirsyncer"), QStringList{QStringLiteral("-c"), config} + arguments);
+        process.start(QStringLiteral("/usr/bin/vdirsyncer"),
+                      QStringList{QStringLiteral("-c"), config} + arguments);
         process.waitForStarted();
         // Any question is answered yes; none is expected with the folder made.
         process.write(QByteArray("y\n").repeated(8));
@@ -73,7 +75,8 @@ inline double timeVdirsyncer(const QString& folder, const QString& type, const Q
     clock.start();
     run({QStringLiteral("sync")});
     const double ms = milliseconds(clock);
-    *files = QDir(folder + QStringLiteral("/items")).entryList({QLatin1Char('*') + extension}, QDir::Files).size();
+    *files =
+        QDir(folder + QStringLiteral("/items")).entryList({QLatin1Char('*') + extension}, QDir::Files).size();
     return ms;
 }
 

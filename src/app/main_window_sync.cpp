@@ -69,14 +69,15 @@ std::optional<SyncService::Account> TForm1::syncAccount(QString* why)
     const auto password = SecretStore(m_registry, SecretStore::kSync).read(why);
     if (!password)
         return std::nullopt;
-    return SyncService::Account{m_settings.syncServer,
-                                m_settings.syncLogin,
-                                *password,
-                                m_settings.syncAddressBook,
-                                m_settings.syncCalendar,
-                                m_registry.readString(Settings::fullKey("Sync"), kCertificateValue).value_or(QString()),
-                                m_settings.documentsFolder,
-                                m_settings.programFolder};
+    return SyncService::Account{
+        m_settings.syncServer,
+        m_settings.syncLogin,
+        *password,
+        m_settings.syncAddressBook,
+        m_settings.syncCalendar,
+        m_registry.readString(Settings::fullKey("Sync"), kCertificateValue).value_or(QString()),
+        m_settings.documentsFolder,
+        m_settings.programFolder};
 }
 
 void TForm1::scheduleSync()
@@ -86,7 +87,8 @@ void TForm1::scheduleSync()
         connect(m_sync, &SyncService::syncStarted, this,
                 [this] { setStatusMessage(QStringLiteral("Синхронизация с сервером…")); });
         connect(m_sync, &SyncService::syncFinished, this, [this](const SyncService::Outcome& outcome) {
-            ErrorHandler::guard([this, outcome] { syncFinished(outcome, std::exchange(m_syncAskedByUser, false)); });
+            ErrorHandler::guard(
+                [this, outcome] { syncFinished(outcome, std::exchange(m_syncAskedByUser, false)); });
         });
         connect(m_sync, &SyncService::collectionsFound, this,
                 [this](const SyncService::Collections& found, const QString& error, const QString&) {
@@ -127,7 +129,8 @@ void TForm1::syncFinished(const SyncService::Outcome& outcome, bool askedByUser)
     if (m_syncPage)
         m_syncPage->setBusy(false);
     const QDateTime now = Clock::now();
-    const QString moment = DateFormats::shortDate(now.date()) + QLatin1Char(' ') + now.time().toString(QStringLiteral("HH:mm"));
+    const QString moment =
+        DateFormats::shortDate(now.date()) + QLatin1Char(' ') + now.time().toString(QStringLiteral("HH:mm"));
     if (outcome.ok) {
         m_lastSyncFailure.clear();
         const QString text = QStringLiteral("Последняя синхронизация: %1. %2").arg(moment, outcome.summary);
@@ -140,11 +143,12 @@ void TForm1::syncFinished(const SyncService::Outcome& outcome, bool askedByUser)
     showSyncedChanges(outcome);
     // A certificate no authority vouches for: the user may trust it once, by its fingerprint.
     if (askedByUser && !outcome.certificateSha256.isEmpty() &&
-        MessageBoxes::askYesNo(QStringLiteral("Сертификат сервера"),
-                               QStringLiteral("Сертификат сервера синхронизации не подтверждён ни одним центром "
-                                              "сертификации. Сравните его отпечаток с тем, что показывает ваш "
-                                              "сервер:\r\nSHA-256: %1\r\nДоверять этому сертификату?")
-                                   .arg(outcome.certificateSha256))) {
+        MessageBoxes::askYesNo(
+            QStringLiteral("Сертификат сервера"),
+            QStringLiteral("Сертификат сервера синхронизации не подтверждён ни одним центром "
+                           "сертификации. Сравните его отпечаток с тем, что показывает ваш "
+                           "сервер:\r\nSHA-256: %1\r\nДоверять этому сертификату?")
+                .arg(outcome.certificateSha256))) {
         m_registry.writeString(Settings::fullKey("Sync"), kCertificateValue, outcome.certificateSha256);
         QString why;
         if (const auto account = syncAccount(&why)) {

@@ -50,8 +50,8 @@ QLabel* caption(QWidget* page, const QString& text, const QRect& geometry, QWidg
 
 SyncPage::SyncPage(QWidget* page, SectionHost& host) : QObject(page), m_host(host)
 {
-    auto* title =
-        new QLabel(QStringLiteral("Контакты и напоминания в согласии с телефоном (сервер CardDAV и CalDAV):"), page);
+    auto* title = new QLabel(
+        QStringLiteral("Контакты и напоминания в согласии с телефоном (сервер CardDAV и CalDAV):"), page);
     title->setGeometry(16, 16, 620, 24);
 
     SyncServerEdit = place<QLineEdit>(page, "SyncServerEdit", {150, 52, 490, 26});
@@ -138,16 +138,16 @@ void SyncPage::save(RegistryStore& registry, Settings::Record& record)
         return;
     SecretStore store(registry, SecretStore::kSync);
     QString error;
-    const bool done =
-        SyncPasswordEdit->text().isEmpty() ? store.erase(&error) : store.store(SyncPasswordEdit->text(), &error);
+    const bool done = SyncPasswordEdit->text().isEmpty() ? store.erase(&error)
+                                                         : store.store(SyncPasswordEdit->text(), &error);
     if (!done)
         showStatus(QStringLiteral("Пароль сервера не сохранён: ") + error);
     SyncPasswordEdit->setText(store.place() == SecretStore::Place::Nowhere ? QString() : kHiddenPassword);
     SyncPasswordPlaceLabel->setText(store.placeLine());
 }
 
-void SyncPage::showCollections(const QList<Dav::CollectionInfo>& books, const QList<Dav::CollectionInfo>& calendars,
-                               const QString& error)
+void SyncPage::showCollections(const QList<Dav::CollectionInfo>& books,
+                               const QList<Dav::CollectionInfo>& calendars, const QString& error)
 {
     const QString book = SyncAddressBookBox->currentText();
     const QString calendar = SyncCalendarBox->currentText();
@@ -160,7 +160,9 @@ void SyncPage::showCollections(const QList<Dav::CollectionInfo>& books, const QL
     } else if (books.isEmpty() && calendars.isEmpty()) {
         showStatus(QStringLiteral("На сервере нет ни адресных книг, ни календарей для этой учётной записи."));
     } else {
-        showStatus(QStringLiteral("Найдено адресных книг: %1, календарей: %2.").arg(books.size()).arg(calendars.size()));
+        showStatus(QStringLiteral("Найдено адресных книг: %1, календарей: %2.")
+                       .arg(books.size())
+                       .arg(calendars.size()));
     }
 }
 
@@ -180,7 +182,8 @@ void SyncPage::showAddressWarning()
     const QUrl address = Dav::addressFromUserInput(SyncServerEdit->text().trimmed());
     SyncWarningLabel->setText(
         address.scheme() == QLatin1String("http") && !SyncServerEdit->text().trimmed().isEmpty()
-            ? QStringLiteral("Внимание: без HTTPS логин, пароль, контакты и напоминания идут по сети открыто. "
-                             "Так можно только со своим сервером в домашней сети.")
+            ? QStringLiteral(
+                  "Внимание: без HTTPS логин, пароль, контакты и напоминания идут по сети открыто. "
+                  "Так можно только со своим сервером в домашней сети.")
             : QString());
 }

@@ -28,8 +28,10 @@ bool exportFile(ProfileDatabase& database, const QString& path, const QDateTime&
 {
     QList<ICalendarFile::Reminder> reminders;
     for (const TableObject::Row& row : database.EventsTable.rows())
-        reminders.append({row.key, row.value(QStringLiteral("Текст")).toString(),
-                          row.value(QStringLiteral("Дата")).toDateTime(), {}});
+        reminders.append({row.key,
+                          row.value(QStringLiteral("Текст")).toString(),
+                          row.value(QStringLiteral("Дата")).toDateTime(),
+                          {}});
     QList<ICalendarFile::Task> tasks;
     for (const TableObject::Row& row : database.TasksTable.rows())
         tasks.append({row.key, row.value(QStringLiteral("Название")).toString(),

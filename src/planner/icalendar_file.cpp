@@ -274,7 +274,8 @@ bool write(const QList<Reminder>& reminders, const QList<Task>& tasks, const QLi
     for (const Reminder& reminder : reminders) {
         icalcomponent* event = icalcomponent_new_vevent();
         common(event,
-               reminder.uid.isEmpty() ? "reminder-" + QByteArray::number(reminder.key) + "@quillarbor" : reminder.uid,
+               reminder.uid.isEmpty() ? "reminder-" + QByteArray::number(reminder.key) + "@quillarbor"
+                                      : reminder.uid,
                stamp, reminder.text);
         icalcomponent_add_property(event,
                                    outZone.dated(icalproperty_new(ICAL_DTSTART_PROPERTY), reminder.moment));

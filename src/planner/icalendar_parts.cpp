@@ -15,8 +15,8 @@ OutZone::OutZone(const QTimeZone& zone)
 {
     const QByteArray id = zone.isValid() ? zone.id() : QByteArray("UTC");
     if (id == "UTC" || id == "Etc/UTC" || id == "Etc/Universal" || id == "Universal" || id == "Zulu" ||
-        (zone.isValid() && zone.offsetFromUtc(QDateTime::currentDateTimeUtc()) == 0 && !zone.hasDaylightTime() &&
-         id.startsWith("UTC"))) {
+        (zone.isValid() && zone.offsetFromUtc(QDateTime::currentDateTimeUtc()) == 0 &&
+         !zone.hasDaylightTime() && id.startsWith("UTC"))) {
         m_zone = icaltimezone_get_utc_timezone();
         m_utc = true;
         return;

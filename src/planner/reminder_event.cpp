@@ -54,7 +54,8 @@ void shift(icalcomponent* calendar, icalcomponent* item, icalproperty_kind kind,
     const qint64 moved = secondsOf(time) + delta;
     if (!time.is_date || delta % 86400 == 0) {
         const struct icaltimetype next = icalTimeLike(moved, time);
-        icalproperty_set_value(property, time.is_date ? icalvalue_new_date(next) : icalvalue_new_datetime(next));
+        icalproperty_set_value(property,
+                               time.is_date ? icalvalue_new_date(next) : icalvalue_new_datetime(next));
         return;
     }
     icalproperty_remove_parameter_by_kind(property, ICAL_VALUE_PARAMETER);
@@ -116,7 +117,8 @@ Reading read(const QByteArray& data, const QDateTime& notBefore)
     return reading;
 }
 
-QByteArray create(const QByteArray& uid, const Occurrence& reminder, const QTimeZone& zone, const QDateTime& stamp)
+QByteArray create(const QByteArray& uid, const Occurrence& reminder, const QTimeZone& zone,
+                  const QDateTime& stamp)
 {
     QByteArray out;
     QString error;

@@ -37,7 +37,8 @@ Reading read(const QByteArray& data, const QDateTime& notBefore);
 
 // A new event at the reminder's moment in the zone (with its VTIMEZONE) with
 // the reminder's text as its summary and a display alarm at its start.
-QByteArray create(const QByteArray& uid, const Occurrence& reminder, const QTimeZone& zone, const QDateTime& stamp);
+QByteArray create(const QByteArray& uid, const Occurrence& reminder, const QTimeZone& zone,
+                  const QDateTime& stamp);
 
 // The server's event with the reminder's change made in it: moved by as
 // much as the reminder moved (its end, due moment and dated alarms along

@@ -1,8 +1,8 @@
 #include "contact_sync.h"
 
 #include "profile_database.h"
-#include "sync_steps.h"
 #include "sync_state.h"
+#include "sync_steps.h"
 #include "vcard_merge.h"
 
 #include <QFileInfo>
@@ -28,7 +28,8 @@ constexpr int kWriteAttempts = 3;
 
 } // namespace
 
-ContactSync::ContactSync(Dav::Collection& collection, const Dav::CollectionInfo& info, ProfileDatabase& database)
+ContactSync::ContactSync(Dav::Collection& collection, const Dav::CollectionInfo& info,
+                         ProfileDatabase& database)
     : m_collection(collection), m_info(info), m_database(database), m_key(collection.url().toString())
 {
 }
@@ -50,7 +51,8 @@ Dav::Result<ContactSync::Report> ContactSync::run()
     SyncState state(m_database.BigBd());
     Input input;
     input.state = state.items(m_key, &why);
-    const auto incoming = SyncSteps::incoming(m_collection, m_info.syncCollection, input.state, state.token(m_key));
+    const auto incoming =
+        SyncSteps::incoming(m_collection, m_info.syncCollection, input.state, state.token(m_key));
     if (!incoming)
         return incoming.failure();
     for (const Dav::Item& item : incoming->changed) {
@@ -147,8 +149,8 @@ Dav::Result<bool> ContactSync::applyDownward(const QList<Action>& actions, const
                 return databaseFailure(why);
             // What only we had goes up into the server's card.
             if (VCard::fingerprint(action.contact) != action.fingerprint)
-                upward->append({Kind::PutChanged, action.href, action.key, action.contact, action.data, action.etag,
-                                action.fingerprint, VCard::fingerprint(action.contact)});
+                upward->append({Kind::PutChanged, action.href, action.key, action.contact, action.data,
+                                action.etag, action.fingerprint, VCard::fingerprint(action.contact)});
             break;
         case Kind::DeleteLocal:
             if (!untouched(action.key))
@@ -169,7 +171,8 @@ Dav::Result<bool> ContactSync::applyDownward(const QList<Action>& actions, const
             if (!m_database.BookTable.insert(action.contact.toValues(), &key, &why))
                 return databaseFailure(why);
             ++m_report.conflicts;
-            upward->append({Kind::PutNew, {}, key, action.contact, {}, {}, {}, VCard::fingerprint(action.contact)});
+            upward->append(
+                {Kind::PutNew, {}, key, action.contact, {}, {}, {}, VCard::fingerprint(action.contact)});
             break;
         }
         case Kind::PutChanged:
@@ -217,7 +220,8 @@ Dav::Result<bool> ContactSync::putChanged(Action action, QList<Action>* more)
             if (now && now->fingerprint == action.localFingerprint && digest != action.localFingerprint &&
                 !m_database.BookTable.update(action.key, readBack.toValues(), &why))
                 return databaseFailure(why);
-            if (!SyncState(m_database.BigBd()).put(m_key, {action.href, written->etag, action.key, digest, *merged}, &why) ||
+            if (!SyncState(m_database.BigBd())
+                     .put(m_key, {action.href, written->etag, action.key, digest, *merged}, &why) ||
                 !change.commit())
                 return databaseFailure(why);
             ++m_report.up;
@@ -234,11 +238,12 @@ Dav::Result<bool> ContactSync::putChanged(Action action, QList<Action>* more)
         const Remote& remote = *current.value();
         if (remote.fingerprint != action.fingerprint) {
             // Our fields changed there too: a conflict, settled as in a sync.
-            Action take{Kind::TakeRemote, remote.href, action.key, *remote.contact, remote.data, remote.etag,
-                        remote.fingerprint, {}};
+            Action take{Kind::TakeRemote, remote.href, action.key,         *remote.contact,
+                        remote.data,      remote.etag, remote.fingerprint, {}};
             QList<Action> downward{take};
             if (remote.fingerprint != action.localFingerprint)
-                downward.append({Kind::InsertCopy, {}, action.key, conflictCopy(action.contact), {}, {}, {}, {}});
+                downward.append(
+                    {Kind::InsertCopy, {}, action.key, conflictCopy(action.contact), {}, {}, {}, {}});
             QList<Local> local;
             if (const auto now = localNow(action.key))
                 local.append(*now);
@@ -286,8 +291,8 @@ Dav::Result<bool> ContactSync::putNew(const Action& action, QList<Action>* more)
     if (!state.put(m_key, {href, remote.etag, action.key, remote.fingerprint, remote.data}, &why))
         return databaseFailure(why);
     if (remote.fingerprint != action.localFingerprint)
-        more->append({Kind::PutChanged, href, action.key, action.contact, remote.data, remote.etag, remote.fingerprint,
-                      action.localFingerprint});
+        more->append({Kind::PutChanged, href, action.key, action.contact, remote.data, remote.etag,
+                      remote.fingerprint, action.localFingerprint});
     return true;
 }
 
@@ -312,7 +317,13 @@ Dav::Result<bool> ContactSync::deleteRemote(const Action& action, QList<Action>*
         return true;
     }
     const Remote& remote = *current.value();
-    return applyDownward({{Kind::InsertRemote, remote.href, 0, *remote.contact, remote.data, remote.etag,
-                           remote.fingerprint, {}}},
+    return applyDownward({{Kind::InsertRemote,
+                           remote.href,
+                           0,
+                           *remote.contact,
+                           remote.data,
+                           remote.etag,
+                           remote.fingerprint,
+                           {}}},
                          {}, {}, more);
 }

@@ -18,12 +18,12 @@ class ContactSync
 public:
     struct Report
     {
-        int down = 0;         // contacts added or changed here
-        int up = 0;           // cards written on the server
+        int down = 0; // contacts added or changed here
+        int up = 0;   // cards written on the server
         int deletedHere = 0;
         int deletedThere = 0;
-        int conflicts = 0;    // contacts kept twice, the local version as a copy
-        int unreadable = 0;   // cards on the server that could not be read, left alone
+        int conflicts = 0;  // contacts kept twice, the local version as a copy
+        int unreadable = 0; // cards on the server that could not be read, left alone
     };
 
     ContactSync(Dav::Collection& collection, const Dav::CollectionInfo& info, ProfileDatabase& database);

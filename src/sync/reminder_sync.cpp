@@ -2,8 +2,8 @@
 
 #include "planner_rules.h"
 #include "profile_database.h"
-#include "sync_steps.h"
 #include "sync_state.h"
+#include "sync_steps.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -31,14 +31,16 @@ Local localOf(const TableObject::Row& row)
     const QDateTime moment = row.value(kDate).toDateTime();
     const QTime clock = moment.time();
     return {row.key,
-            {row.value(kText).toString(), QDateTime(moment.date(), QTime(clock.hour(), clock.minute(), clock.second()))}};
+            {row.value(kText).toString(),
+             QDateTime(moment.date(), QTime(clock.hour(), clock.minute(), clock.second()))}};
 }
 
 } // namespace
 
-ReminderSync::ReminderSync(Dav::Collection& collection, const Dav::CollectionInfo& info, ProfileDatabase& database,
-                           const QDateTime& now)
-    : m_collection(collection), m_info(info), m_database(database), m_now(now), m_key(collection.url().toString())
+ReminderSync::ReminderSync(Dav::Collection& collection, const Dav::CollectionInfo& info,
+                           ProfileDatabase& database, const QDateTime& now)
+    : m_collection(collection), m_info(info), m_database(database), m_now(now),
+      m_key(collection.url().toString())
 {
 }
 
@@ -60,7 +62,8 @@ Dav::Result<ReminderSync::Report> ReminderSync::run()
     Input input;
     input.now = m_now;
     input.state = state.items(m_key, &why);
-    const auto incoming = SyncSteps::incoming(m_collection, m_info.syncCollection, input.state, state.token(m_key));
+    const auto incoming =
+        SyncSteps::incoming(m_collection, m_info.syncCollection, input.state, state.token(m_key));
     if (!incoming)
         return incoming.failure();
     for (const Dav::Item& item : incoming->changed)
@@ -131,7 +134,8 @@ Dav::Result<bool> ReminderSync::applyDownward(const QList<Action>& actions, cons
                 leftAlone.insert(action.key);
                 continue;
             }
-            if (!m_database.EventsTable.update(action.key, valuesOf(action.reminder), &why) || !record(action, action.key))
+            if (!m_database.EventsTable.update(action.key, valuesOf(action.reminder), &why) ||
+                !record(action, action.key))
                 return databaseFailure(why);
             ++m_report.down;
             break;
@@ -209,8 +213,9 @@ Dav::Result<bool> ReminderSync::putChanged(Action action, QList<Action>* more)
     QString why;
     SyncState state(m_database.BigBd());
     const auto from = ReminderEvent::fromFingerprint(action.fingerprint);
-    const auto merged = from ? ReminderEvent::changed(action.data, *from, action.reminder, QDateTime::currentDateTimeUtc())
-                             : std::nullopt;
+    const auto merged =
+        from ? ReminderEvent::changed(action.data, *from, action.reminder, QDateTime::currentDateTimeUtc())
+             : std::nullopt;
     if (!merged) {
         // The server's event cannot be rewritten: it stays as it is, and
         // the reminder goes up as an event of its own.
@@ -223,7 +228,9 @@ Dav::Result<bool> ReminderSync::putChanged(Action action, QList<Action>* more)
     if (!written)
         return written.failure();
     if (written->status == Dav::WriteStatus::Done) {
-        if (!state.put(m_key, {action.href, written->etag, action.key, ReminderEvent::fingerprint(action.reminder), *merged},
+        if (!state.put(m_key,
+                       {action.href, written->etag, action.key, ReminderEvent::fingerprint(action.reminder),
+                        *merged},
                        &why))
             return databaseFailure(why);
         ++m_report.up;
@@ -241,8 +248,8 @@ Dav::Result<bool> ReminderSync::putNew(const Action& action, QList<Action>* more
     QString why;
     const QString href = action.href.isEmpty() ? m_collection.newHref() : action.href;
     const QByteArray uid = QFileInfo(href).completeBaseName().toUtf8();
-    const QByteArray event =
-        ReminderEvent::create(uid, action.reminder, QTimeZone::systemTimeZone(), QDateTime::currentDateTimeUtc());
+    const QByteArray event = ReminderEvent::create(uid, action.reminder, QTimeZone::systemTimeZone(),
+                                                   QDateTime::currentDateTimeUtc());
     const QByteArray fingerprint = ReminderEvent::fingerprint(action.reminder);
     SyncState state(m_database.BigBd());
     // Recorded before it is sent: a kill after the write finds it again by its address.

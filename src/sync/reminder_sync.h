@@ -18,12 +18,12 @@ class ReminderSync
 public:
     struct Report
     {
-        int down = 0;         // reminders added or changed here
-        int up = 0;           // events written on the server
+        int down = 0; // reminders added or changed here
+        int up = 0;   // events written on the server
         int deletedHere = 0;
         int deletedThere = 0;
-        int conflicts = 0;    // reminders kept twice, the local version as a second one
-        int unreadable = 0;   // events on the server that could not be read, left alone
+        int conflicts = 0;  // reminders kept twice, the local version as a second one
+        int unreadable = 0; // events on the server that could not be read, left alone
     };
 
     // now: the moment that tells what is still to come; the time zone is the machine's.
@@ -45,7 +45,8 @@ private:
     Dav::Result<bool> putNew(const Action& action, QList<Action>* more);
     Dav::Result<bool> deleteRemote(const Action& action, QList<Action>* more);
     // An event that moved on while we wrote, planned anew against the reminder as it is now.
-    Dav::Result<bool> replan(const QString& href, const std::optional<Dav::Item>& current, QList<Action>* more);
+    Dav::Result<bool> replan(const QString& href, const std::optional<Dav::Item>& current,
+                             QList<Action>* more);
     Dav::Failure databaseFailure(const QString& why) const;
 
     Dav::Collection& m_collection;

@@ -79,7 +79,8 @@ private:
               const ReminderEvent::Reading& reading, const QByteArray& lastInStep)
     {
         if (!reading.toCome) {
-            note(href, 0, data, etag, reading.occurrence ? ReminderEvent::fingerprint(*reading.occurrence) : lastInStep);
+            note(href, 0, data, etag,
+                 reading.occurrence ? ReminderEvent::fingerprint(*reading.occurrence) : lastInStep);
             return;
         }
         const QByteArray fingerprint = ReminderEvent::fingerprint(*reading.occurrence);
@@ -100,7 +101,7 @@ private:
     const Input& m_input;
     QHash<QString, SyncState::Item> m_stateByHref;
     QHash<qint64, Local> m_localByKey;
-    QSet<qint64> m_linked;                  // reminders an event stands for
+    QSet<qint64> m_linked;                     // reminders an event stands for
     QMultiHash<QByteArray, qint64> m_unsynced; // the others, by what they hold
     QSet<qint64> m_paired;
     QSet<QString> m_handled;
@@ -125,7 +126,8 @@ void Planner::changedThere(const Remote& remote)
         const ReminderEvent::Reading reading = m_input.read(remote.data, from);
         if (!reading.readable)
             return; // left to the server; the reminder stays as it was
-        const QByteArray there = reading.occurrence ? ReminderEvent::fingerprint(*reading.occurrence) : QByteArray();
+        const QByteArray there =
+            reading.occurrence ? ReminderEvent::fingerprint(*reading.occurrence) : QByteArray();
         const QByteArray here = ReminderEvent::fingerprint(local.reminder);
         if (there == known->fingerprint) {
             // The server changed only what we do not keep.
@@ -134,8 +136,8 @@ void Planner::changedThere(const Remote& remote)
             else if (reading.recurring)
                 note(remote.href, local.key, remote.data, remote.etag, here);
             else
-                m_actions.append(
-                    {Kind::PutChanged, remote.href, local.key, local.reminder, remote.data, remote.etag, known->fingerprint, false});
+                m_actions.append({Kind::PutChanged, remote.href, local.key, local.reminder, remote.data,
+                                  remote.etag, known->fingerprint, false});
             return;
         }
         if (there == here) {
@@ -143,13 +145,15 @@ void Planner::changedThere(const Remote& remote)
             return;
         }
         if (reading.toCome) {
-            m_actions.append({Kind::TakeRemote, remote.href, local.key, *reading.occurrence, remote.data, remote.etag,
-                              there, false});
+            m_actions.append({Kind::TakeRemote, remote.href, local.key, *reading.occurrence, remote.data,
+                              remote.etag, there, false});
             if (changedHere(*known))
-                m_actions.append({Kind::InsertCopy, {}, local.key, conflictCopy(local.reminder), {}, {}, {}, false});
+                m_actions.append(
+                    {Kind::InsertCopy, {}, local.key, conflictCopy(local.reminder), {}, {}, {}, false});
         } else if (!changedHere(*known)) {
             // The event no longer rings: the reminder goes, the event stays.
-            m_actions.append({Kind::DeleteLocal, remote.href, local.key, {}, remote.data, remote.etag, there, true});
+            m_actions.append(
+                {Kind::DeleteLocal, remote.href, local.key, {}, remote.data, remote.etag, there, true});
         } else {
             // Moved away there and changed here: ours goes up as an event of its own.
             note(remote.href, 0, remote.data, remote.etag, there);
@@ -168,7 +172,8 @@ void Planner::changedThere(const Remote& remote)
     if (goneHere && last && last->moment > m_input.now && !reading.recurring) {
         // Deleted here before it rang. Unless our fields changed there too,
         // the deletion stands; else the edit wins and it comes back.
-        const QByteArray there = reading.occurrence ? ReminderEvent::fingerprint(*reading.occurrence) : QByteArray();
+        const QByteArray there =
+            reading.occurrence ? ReminderEvent::fingerprint(*reading.occurrence) : QByteArray();
         if (there == known->fingerprint) {
             m_actions.append({Kind::DeleteRemote, remote.href, 0, {}, remote.data, remote.etag, {}, false});
             return;
@@ -208,8 +213,8 @@ void Planner::unchangedThere(const SyncState::Item& item)
             if (mayRecur(item.data) && m_input.read(item.data, m_input.now).recurring)
                 note(item.href, local.key, item.data, item.etag, ReminderEvent::fingerprint(local.reminder));
             else
-                m_actions.append(
-                    {Kind::PutChanged, item.href, local.key, local.reminder, item.data, item.etag, item.fingerprint, false});
+                m_actions.append({Kind::PutChanged, item.href, local.key, local.reminder, item.data,
+                                  item.etag, item.fingerprint, false});
         }
         return;
     }

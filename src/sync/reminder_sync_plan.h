@@ -69,11 +69,11 @@ struct Action
     Kind kind;
     QString href;
     qint64 key = 0;
-    Occurrence reminder;     // what the local row is to hold, or the local version to send
-    QByteArray data;         // the server's event, where one is involved
+    Occurrence reminder; // what the local row is to hold, or the local version to send
+    QByteArray data;     // the server's event, where one is involved
     QString etag;
-    QByteArray fingerprint;  // the occurrence in step with the server, as the state keeps it
-    bool keepState = false;  // DeleteLocal: the event stays on the server
+    QByteArray fingerprint; // the occurrence in step with the server, as the state keeps it
+    bool keepState = false; // DeleteLocal: the event stays on the server
 };
 
 QList<Action> plan(const Input& input);

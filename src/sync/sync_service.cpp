@@ -17,7 +17,8 @@ Dav::Account davAccount(const SyncService::Account& account)
 }
 
 // The collection the settings name, or the first.
-std::optional<Dav::CollectionInfo> chosen(const QList<Dav::CollectionInfo>& collections, const QString& wanted)
+std::optional<Dav::CollectionInfo> chosen(const QList<Dav::CollectionInfo>& collections,
+                                          const QString& wanted)
 {
     for (const Dav::CollectionInfo& collection : collections)
         if (!wanted.isEmpty() && (collection.url.toString() == wanted || collection.displayName == wanted))
@@ -83,12 +84,16 @@ SyncService::Outcome SyncService::syncOnce(const Account& account, const QDateTi
     const auto book = chosen(found->addressBooks, account.addressBook);
     const auto calendar = chosen(found->calendars, account.calendar);
     if (!account.addressBook.isEmpty() && !book)
-        return {false, QStringLiteral("На сервере нет адресной книги «%1».").arg(account.addressBook), {}, 0, 0};
+        return {
+            false, QStringLiteral("На сервере нет адресной книги «%1».").arg(account.addressBook), {}, 0, 0};
     if (!account.calendar.isEmpty() && !calendar)
         return {false, QStringLiteral("На сервере нет календаря «%1».").arg(account.calendar), {}, 0, 0};
     if (!book && !calendar)
-        return {false, QStringLiteral("На сервере нет ни адресных книг, ни календарей для этой учётной записи."),
-                {}, 0, 0};
+        return {false,
+                QStringLiteral("На сервере нет ни адресных книг, ни календарей для этой учётной записи."),
+                {},
+                0,
+                0};
 
     ProfileDatabase database;
     QString why;
@@ -106,7 +111,8 @@ SyncService::Outcome SyncService::syncOnce(const Account& account, const QDateTi
             return failed(report.failure());
         }
         const ContactSync::Report& done = report.value();
-        said.append(summaryOf(What::Contacts, done.down, done.up, done.deletedHere, done.deletedThere, done.conflicts));
+        said.append(summaryOf(What::Contacts, done.down, done.up, done.deletedHere, done.deletedThere,
+                              done.conflicts));
         outcome.contactsChangedHere = done.down + done.deletedHere + done.conflicts;
     }
     if (calendar) {
@@ -120,7 +126,8 @@ SyncService::Outcome SyncService::syncOnce(const Account& account, const QDateTi
             return failure;
         }
         const ReminderSync::Report& done = report.value();
-        said.append(summaryOf(What::Reminders, done.down, done.up, done.deletedHere, done.deletedThere, done.conflicts));
+        said.append(summaryOf(What::Reminders, done.down, done.up, done.deletedHere, done.deletedThere,
+                              done.conflicts));
         outcome.remindersChangedHere = done.down + done.deletedHere + done.conflicts;
     }
     outcome.summary = said.join(QLatin1Char(' '));

@@ -35,8 +35,8 @@ public:
     struct Outcome
     {
         bool ok = false;
-        QString summary;           // in words, for the status bar and the settings page
-        QString certificateSha256; // a certificate no authority vouches for: its fingerprint
+        QString summary;              // in words, for the status bar and the settings page
+        QString certificateSha256;    // a certificate no authority vouches for: its fingerprint
         int contactsChangedHere = 0;  // contacts added, changed or deleted here
         int remindersChangedHere = 0; // reminders added, changed or deleted here
     };

@@ -41,7 +41,8 @@ Dav::Result<Found> find(Dav::Collection& collection, bool syncCollection, const 
                 for (const Dav::ItemVersion& item : std::as_const(changes->changed))
                     present.insert(item.href);
                 for (const SyncState::Item& item : known)
-                    if (!item.etag.isEmpty() && !present.contains(item.href) && !found.removed.contains(item.href))
+                    if (!item.etag.isEmpty() && !present.contains(item.href) &&
+                        !found.removed.contains(item.href))
                         found.removed.append(item.href);
             }
             for (const Dav::ItemVersion& item : std::as_const(changes->changed))
@@ -65,15 +66,16 @@ Dav::Result<Found> find(Dav::Collection& collection, bool syncCollection, const 
 
 } // namespace
 
-bool prepareState(const QSqlDatabase& connection, const QString& collection, const QString& kind, QString* why)
+bool prepareState(const QSqlDatabase& connection, const QString& collection, const QString& kind,
+                  QString* why)
 {
     SyncState state(connection);
     return SyncState::ensureTables(connection, why) && state.setKind(collection, kind, why) &&
            state.keepOnly(kind, collection, why);
 }
 
-Dav::Result<Incoming> incoming(Dav::Collection& collection, bool syncCollection, const QList<SyncState::Item>& known,
-                               const QString& lastToken)
+Dav::Result<Incoming> incoming(Dav::Collection& collection, bool syncCollection,
+                               const QList<SyncState::Item>& known, const QString& lastToken)
 {
     auto found = find(collection, syncCollection, known, lastToken);
     if (!found)

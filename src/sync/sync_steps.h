@@ -12,7 +12,8 @@ namespace SyncSteps {
 
 // The state's tables, with this collection as the one of its kind: what was
 // kept for another collection of the kind is moot once the account syncs here.
-bool prepareState(const QSqlDatabase& connection, const QString& collection, const QString& kind, QString* why);
+bool prepareState(const QSqlDatabase& connection, const QString& collection, const QString& kind,
+                  QString* why);
 
 // What changed on the server since the last sync: by the server's sync token
 // where it keeps one (a token it no longer takes means a full listing,
@@ -24,8 +25,8 @@ struct Incoming
     QStringList removed;      // in the state and gone from the server
     QString token;            // to keep once the changes are in; empty: none
 };
-Dav::Result<Incoming> incoming(Dav::Collection& collection, bool syncCollection, const QList<SyncState::Item>& known,
-                               const QString& lastToken);
+Dav::Result<Incoming> incoming(Dav::Collection& collection, bool syncCollection,
+                               const QList<SyncState::Item>& known, const QString& lastToken);
 
 // The item as the server holds it now; nullopt when it is gone.
 Dav::Result<std::optional<Dav::Item>> fetchOne(Dav::Collection& collection, const QString& href);

@@ -5,10 +5,10 @@
 #include "dav_collection.h"
 #include "main_window.h"
 #include "planner_grid_model.h"
-#include "reminders_section.h"
-#include "schedule.h"
 #include "radicale_server.h"
 #include "registry_store.h"
+#include "reminders_section.h"
+#include "schedule.h"
 #include "secret_store.h"
 #include "sections.h"
 #include "settings_section.h"
@@ -37,24 +37,28 @@ private slots:
         });
         RadicaleServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.error()));
-        const QUrl book = server.principal(QStringLiteral("anna")).resolved(QUrl(QStringLiteral("contacts/")));
+        const QUrl book =
+            server.principal(QStringLiteral("anna")).resolved(QUrl(QStringLiteral("contacts/")));
         Dav::Client client({server.root(), QStringLiteral("anna"), QStringLiteral("secret"), {}});
-        QVERIFY(Dav::createCollection(client, book, Dav::CollectionKind::AddressBook, QStringLiteral("Телефон")));
+        QVERIFY(
+            Dav::createCollection(client, book, Dav::CollectionKind::AddressBook, QStringLiteral("Телефон")));
         Dav::Collection collection(client, book, Dav::CollectionKind::AddressBook);
         Contact contact;
         contact.surname = QStringLiteral("Орлова");
         contact.name = QStringLiteral("Ольга");
         contact.phone1 = QStringLiteral("+7 911 000");
         QVERIFY(collection.put(collection.newHref(), VCard::writeOne(contact, VCard::Version::V3, "u1"), {}));
-        const QUrl calendarUrl = server.principal(QStringLiteral("anna")).resolved(QUrl(QStringLiteral("calendar/")));
-        QVERIFY(Dav::createCollection(client, calendarUrl, Dav::CollectionKind::Calendar, QStringLiteral("Календарь"),
-                                      {QStringLiteral("VEVENT")}));
+        const QUrl calendarUrl =
+            server.principal(QStringLiteral("anna")).resolved(QUrl(QStringLiteral("calendar/")));
+        QVERIFY(Dav::createCollection(client, calendarUrl, Dav::CollectionKind::Calendar,
+                                      QStringLiteral("Календарь"), {QStringLiteral("VEVENT")}));
         Dav::Collection calendar(client, calendarUrl, Dav::CollectionKind::Calendar);
-        QVERIFY(calendar.put(calendar.newHref(),
-                             "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//RU\r\nBEGIN:VEVENT\r\nUID:e1\r\n"
-                             "DTSTAMP:20260101T000000Z\r\nDTSTART:20260310T090000Z\r\nSUMMARY:Врач\r\n"
-                             "END:VEVENT\r\nEND:VCALENDAR\r\n",
-                             {}));
+        QVERIFY(
+            calendar.put(calendar.newHref(),
+                         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//RU\r\nBEGIN:VEVENT\r\nUID:e1\r\n"
+                         "DTSTAMP:20260101T000000Z\r\nDTSTART:20260310T090000Z\r\nSUMMARY:Врач\r\n"
+                         "END:VEVENT\r\nEND:VCALENDAR\r\n",
+                         {}));
 
         TForm1& window = *fixture.window;
         window.Timer1Timer();
@@ -85,8 +89,8 @@ private slots:
 
         // The button syncs: the contact comes down and the page says so.
         QTest::mouseClick(page->SyncNowButton, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(page->SyncStatusLabel->text().startsWith(QStringLiteral("Последняя синхронизация")),
-                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            page->SyncStatusLabel->text().startsWith(QStringLiteral("Последняя синхронизация")), 20000);
         QVERIFY2(page->SyncStatusLabel->text().contains(QStringLiteral("Контакты: получено с сервера: 1")),
                  qPrintable(page->SyncStatusLabel->text()));
         QCOMPARE(window.database().BookTable.count(), 1);
@@ -115,8 +119,8 @@ private slots:
         page->SyncPasswordEdit->setText(QStringLiteral("wrong"));
         emit page->changedByUser();
         QTest::mouseClick(page->SyncNowButton, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(page->SyncStatusLabel->text().startsWith(QStringLiteral("Синхронизация не удалась")),
-                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            page->SyncStatusLabel->text().startsWith(QStringLiteral("Синхронизация не удалась")), 20000);
         QVERIFY(page->SyncStatusLabel->text().contains(QStringLiteral("пароль")));
         QVERIFY(fixture.seams.boxes.shown.isEmpty());
     }

@@ -21,8 +21,11 @@ QByteArray phoneEvent(const QByteArray& start = "20300115T120000", const QByteAr
            "BEGIN:VTIMEZONE\r\nTZID:Europe/Moscow\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
            "TZOFFSETFROM:+0300\r\nTZOFFSETTO:+0300\r\nTZNAME:MSK\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
            "BEGIN:VEVENT\r\nUID:phone-1\r\nDTSTAMP:20300101T000000Z\r\n"
-           "DTSTART;TZID=Europe/Moscow:" + start + "\r\nDTEND;TZID=Europe/Moscow:" + start.left(9) + "130000\r\n"
-           "SUMMARY:Стоматолог\r\nLOCATION:ул. Ленина\\, 1\r\nATTENDEE;CN=Анна:mailto:anna@example.ru\r\n" + extra +
+           "DTSTART;TZID=Europe/Moscow:" +
+           start + "\r\nDTEND;TZID=Europe/Moscow:" + start.left(9) +
+           "130000\r\n"
+           "SUMMARY:Стоматолог\r\nLOCATION:ул. Ленина\\, 1\r\nATTENDEE;CN=Анна:mailto:anna@example.ru\r\n" +
+           extra +
            "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Скоро\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
            "BEGIN:VALARM\r\nACTION:AUDIO\r\nTRIGGER;VALUE=DATE-TIME:20300115T060000Z\r\nEND:VALARM\r\n"
            "END:VEVENT\r\nEND:VCALENDAR\r\n";
@@ -40,14 +43,12 @@ class TestReminderEvent : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QCOMPARE(QTimeZone::systemTimeZone().id(), QByteArray("Europe/Berlin"));
-    }
+    void initTestCase() { QCOMPARE(QTimeZone::systemTimeZone().id(), QByteArray("Europe/Berlin")); }
 
     void aReminderGoesUpAndComesBackTheSame()
     {
-        const Occurrence reminder{QStringLiteral("Позвонить маме"), QDateTime(QDate(2030, 1, 12), QTime(18, 30))};
+        const Occurrence reminder{QStringLiteral("Позвонить маме"),
+                                  QDateTime(QDate(2030, 1, 12), QTime(18, 30))};
         const QByteArray event = ReminderEvent::create("abc-1", reminder, QTimeZone::systemTimeZone(), kNow);
         QVERIFY(event.contains("UID:abc-1"));
         QVERIFY(event.contains("DTSTART;TZID=Europe/Berlin:20300112T183000"));
@@ -105,7 +106,8 @@ private slots:
 
         // A new text replaces the summary; a long summary cut here is left whole when the text stays.
         const auto renamed = ReminderEvent::changed(event, was, {QStringLiteral("Зубной"), was.moment}, kNow);
-        QVERIFY(renamed && renamed->contains("SUMMARY:Зубной") && renamed->contains("DTSTART;TZID=Europe/Moscow:20300115T120000"));
+        QVERIFY(renamed && renamed->contains("SUMMARY:Зубной") &&
+                renamed->contains("DTSTART;TZID=Europe/Moscow:20300115T120000"));
         QByteArray longer = event;
         longer.replace("SUMMARY:Стоматолог", "SUMMARY:" + QByteArray(70, 'x'));
         const Occurrence cut = *ReminderEvent::read(longer, kNow).occurrence;
@@ -153,7 +155,8 @@ private slots:
         QVERIFY(todo.toCome);
         QCOMPARE(todo.occurrence->moment, QDateTime(QDate(2030, 1, 11), QTime(10, 0)));
         const auto undated = ReminderEvent::read(
-            calendarWith("BEGIN:VTODO\r\nUID:t2\r\nDTSTAMP:20300101T000000Z\r\nSUMMARY:Когда-нибудь\r\nEND:VTODO\r\n"),
+            calendarWith(
+                "BEGIN:VTODO\r\nUID:t2\r\nDTSTAMP:20300101T000000Z\r\nSUMMARY:Когда-нибудь\r\nEND:VTODO\r\n"),
             kNow);
         QVERIFY(undated.readable && !undated.occurrence);
         const QByteArray cancelled = phoneEvent("20300115T120000", "STATUS:CANCELLED\r\n");

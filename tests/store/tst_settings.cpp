@@ -97,8 +97,8 @@ private slots:
         QStringList keys;
         for (const QString& key : reread.keyNames())
             keys.append(key.mid(kRoot.size()));
-        QCOMPARE(keys,
-                 (QStringList{"install", "Mail", "Tasks", "Marks", "Slides", "Events", "Updates", "Config", "Sync"}));
+        QCOMPARE(keys, (QStringList{"install", "Mail", "Tasks", "Marks", "Slides", "Events", "Updates",
+                                    "Config", "Sync"}));
         QCOMPARE(reread.valueNames(kRoot + "Config"),
                  (QStringList{"Autorun", "HideInTray", "UseSkins", "Skin", "NumStartUpPlg", "BackupPath",
                               "StartUpPlg", "PlgStory"}));

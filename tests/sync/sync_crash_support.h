@@ -20,8 +20,8 @@ inline bool copyFolder(const QString& from, const QString& to)
     if (!QDir().mkpath(to))
         return false;
     const QDir source(from);
-    for (const QFileInfo& entry :
-         source.entryInfoList(QDir::Dirs | QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& entry : source.entryInfoList(QDir::Dirs | QDir::Files | QDir::Hidden |
+                                                       QDir::System | QDir::NoDotAndDotDot)) {
         const QString target = to + QLatin1Char('/') + entry.fileName();
         if (entry.isDir() ? !copyFolder(entry.filePath(), target) : !QFile::copy(entry.filePath(), target))
             return false;

@@ -34,9 +34,14 @@ QByteArray phoneEvent(const QString& uid, const QString& summary, const QByteArr
     return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//RU\r\n"
            "BEGIN:VTIMEZONE\r\nTZID:Europe/Moscow\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
            "TZOFFSETFROM:+0300\r\nTZOFFSETTO:+0300\r\nTZNAME:MSK\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
-           "BEGIN:VEVENT\r\nUID:" + uid.toUtf8() + "\r\nDTSTAMP:20300101T000000Z\r\n"
-           "DTSTART;TZID=Europe/Moscow:" + start + "\r\nSUMMARY:" + summary.toUtf8() + "\r\n"
-           "LOCATION:Поликлиника\r\n" + extra + "END:VEVENT\r\nEND:VCALENDAR\r\n";
+           "BEGIN:VEVENT\r\nUID:" +
+           uid.toUtf8() +
+           "\r\nDTSTAMP:20300101T000000Z\r\n"
+           "DTSTART;TZID=Europe/Moscow:" +
+           start + "\r\nSUMMARY:" + summary.toUtf8() +
+           "\r\n"
+           "LOCATION:Поликлиника\r\n" +
+           extra + "END:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
 QByteArray calendarWith(const QByteArray& items)
@@ -119,7 +124,8 @@ struct World
 
 bool nothingDone(const Result<ReminderSync::Report>& report)
 {
-    return report && report->down + report->up + report->deletedHere + report->deletedThere + report->conflicts == 0;
+    return report &&
+           report->down + report->up + report->deletedHere + report->deletedThere + report->conflicts == 0;
 }
 
 } // namespace
@@ -129,18 +135,18 @@ class TestReminderSync : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QCOMPARE(QTimeZone::systemTimeZone().id(), QByteArray("Europe/Berlin"));
-    }
+    void initTestCase() { QCOMPARE(QTimeZone::systemTimeZone().id(), QByteArray("Europe/Berlin")); }
 
     void remindersAndEventsGoBothWaysEachInItsOwnZone()
     {
         World world;
         // 12:00 in Moscow with an alarm 15 minutes before: 09:45 here.
-        QVERIFY(!world.put(phoneEvent("p1", QStringLiteral("Стоматолог"), "20300115T120000",
-                                      "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"))
-                     .isEmpty());
+        QVERIFY(
+            !world
+                 .put(phoneEvent(
+                     "p1", QStringLiteral("Стоматолог"), "20300115T120000",
+                     "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"))
+                 .isEmpty());
         // Over already: not taken.
         QVERIFY(!world.put(phoneEvent("p2", QStringLiteral("Было"), "20291231T120000")).isEmpty());
         QVERIFY(world.items.addReminder(QStringLiteral("Позвонить маме"), at(12, 18, 30)));
@@ -149,8 +155,9 @@ private slots:
         QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
         QCOMPARE(report->down, 1);
         QCOMPARE(report->up, 1);
-        QCOMPARE(world.local(), (QMultiMap<QString, QDateTime>{{QStringLiteral("Позвонить маме"), at(12, 18, 30)},
-                                                               {QStringLiteral("Стоматолог"), at(15, 9, 45)}}));
+        QCOMPARE(world.local(),
+                 (QMultiMap<QString, QDateTime>{{QStringLiteral("Позвонить маме"), at(12, 18, 30)},
+                                                {QStringLiteral("Стоматолог"), at(15, 9, 45)}}));
         const QByteArray ours = world.remote().value(QStringLiteral("Позвонить маме")).data;
         QVERIFY2(ours.contains("DTSTART;TZID=Europe/Berlin:20300112T183000"), ours.constData());
         QVERIFY(ours.contains("ACTION:DISPLAY"));
@@ -158,8 +165,8 @@ private slots:
         QVERIFY(nothingDone(world.sync()));
 
         // Moved here by an hour: the phone's event moves by an hour in its own zone and keeps its place.
-        QCOMPARE(world.items.changeReminder(world.keyOf(QStringLiteral("Стоматолог")), QStringLiteral("Стоматолог"),
-                                            at(15, 10, 45)),
+        QCOMPARE(world.items.changeReminder(world.keyOf(QStringLiteral("Стоматолог")),
+                                            QStringLiteral("Стоматолог"), at(15, 10, 45)),
                  DueItems::Written::Done);
         report = world.sync();
         QVERIFY(report);
@@ -196,8 +203,9 @@ private slots:
         QCOMPARE(report->up, 1);
         QCOMPARE(report->deletedThere, 1);
         QVERIFY(!world.remote().contains(QStringLiteral("Удалённое")));
-        QVERIFY(world.remote().value(QStringLiteral("Отложенное")).data.contains(
-            "DTSTART;TZID=Europe/Moscow:20300112T173000"));
+        QVERIFY(world.remote()
+                    .value(QStringLiteral("Отложенное"))
+                    .data.contains("DTSTART;TZID=Europe/Moscow:20300112T173000"));
 
         // "Отменить" after it rang leaves the event on the server, and it does not come back.
         const QDateTime later = at(13, 11);
@@ -218,19 +226,23 @@ private slots:
     {
         World world;
         // Mondays at 08:00 here (07:00 UTC), the first on 7 January.
-        QVERIFY(!world.put(calendarWith("BEGIN:VEVENT\r\nUID:w1\r\nDTSTAMP:20300101T000000Z\r\n"
-                                        "DTSTART:20300107T070000Z\r\nRRULE:FREQ=WEEKLY\r\nSUMMARY:Планёрка\r\n"
-                                        "END:VEVENT\r\n"))
+        QVERIFY(!world
+                     .put(calendarWith("BEGIN:VEVENT\r\nUID:w1\r\nDTSTAMP:20300101T000000Z\r\n"
+                                       "DTSTART:20300107T070000Z\r\nRRULE:FREQ=WEEKLY\r\nSUMMARY:Планёрка\r\n"
+                                       "END:VEVENT\r\n"))
                      .isEmpty());
-        QVERIFY(!world.put(calendarWith("BEGIN:VEVENT\r\nUID:d1\r\nDTSTAMP:20300101T000000Z\r\n"
-                                        "DTSTART;VALUE=DATE:20300120\r\nDTEND;VALUE=DATE:20300121\r\n"
-                                        "SUMMARY:Праздник\r\nEND:VEVENT\r\n"))
+        QVERIFY(!world
+                     .put(calendarWith("BEGIN:VEVENT\r\nUID:d1\r\nDTSTAMP:20300101T000000Z\r\n"
+                                       "DTSTART;VALUE=DATE:20300120\r\nDTEND;VALUE=DATE:20300121\r\n"
+                                       "SUMMARY:Праздник\r\nEND:VEVENT\r\n"))
                      .isEmpty());
-        QVERIFY(!world.put(calendarWith("BEGIN:VTODO\r\nUID:t1\r\nDTSTAMP:20300101T000000Z\r\n"
-                                        "DUE:20300111T090000Z\r\nSUMMARY:Сдать отчёт\r\nEND:VTODO\r\n"))
+        QVERIFY(!world
+                     .put(calendarWith("BEGIN:VTODO\r\nUID:t1\r\nDTSTAMP:20300101T000000Z\r\n"
+                                       "DUE:20300111T090000Z\r\nSUMMARY:Сдать отчёт\r\nEND:VTODO\r\n"))
                      .isEmpty());
-        QVERIFY(!world.put(calendarWith("BEGIN:VTODO\r\nUID:t2\r\nDTSTAMP:20300101T000000Z\r\n"
-                                        "SUMMARY:Когда-нибудь\r\nEND:VTODO\r\n"))
+        QVERIFY(!world
+                     .put(calendarWith("BEGIN:VTODO\r\nUID:t2\r\nDTSTAMP:20300101T000000Z\r\n"
+                                       "SUMMARY:Когда-нибудь\r\nEND:VTODO\r\n"))
                      .isEmpty());
         QVERIFY(world.sync());
         QCOMPARE(world.local(), (QMultiMap<QString, QDateTime>{{QStringLiteral("Планёрка"), at(14, 8)},
@@ -283,7 +295,8 @@ private slots:
         QVERIFY(!world.put(phoneEvent("s1", QStringLiteral("Первое"), "20300117T120000")).isEmpty());
         QVERIFY(world.sync());
         SyncState state(world.database.BigBd());
-        QVERIFY(state.setToken(world.calendar.toString(), QStringLiteral("http://radicale.org/ns/sync/bogus")));
+        QVERIFY(
+            state.setToken(world.calendar.toString(), QStringLiteral("http://radicale.org/ns/sync/bogus")));
         QVERIFY(!world.put(phoneEvent("s2", QStringLiteral("Второе"), "20300118T120000")).isEmpty());
         auto report = world.sync();
         QVERIFY2(report, report ? "" : qPrintable(report.failure().message));

@@ -114,7 +114,8 @@ QStringList serverItems(const QUrl& root, QString* error)
     QStringList items;
     for (const Dav::Item& item : fetched->items) {
         const auto reading = ReminderEvent::read(item.data, kNow);
-        items.append(reading.occurrence ? textOf(*reading.occurrence) : QStringLiteral("unreadable ") + item.href);
+        items.append(reading.occurrence ? textOf(*reading.occurrence)
+                                        : QStringLiteral("unreadable ") + item.href);
     }
     return sorted(items);
 }
@@ -123,7 +124,8 @@ QStringList localItems(ProfileDatabase& database)
 {
     QStringList items;
     for (const TableObject::Row& row : database.EventsTable.rows())
-        items.append(textOf({row.value(QStringLiteral("Текст")).toString(), row.value(QStringLiteral("Дата")).toDateTime()}));
+        items.append(textOf(
+            {row.value(QStringLiteral("Текст")).toString(), row.value(QStringLiteral("Дата")).toDateTime()}));
     return sorted(items);
 }
 
@@ -199,8 +201,8 @@ private slots:
             server.stop();
             QFile::remove(profile);
             QFile::remove(profile + QStringLiteral("-journal"));
-            return copyFolder(pristineStorage, server.storageFolder()) && QFile::copy(pristineProfile, profile) &&
-                   server.restart();
+            return copyFolder(pristineStorage, server.storageFolder()) &&
+                   QFile::copy(pristineProfile, profile) && server.restart();
         };
         const QStringList expected = expectedItems();
         const auto childArguments = [&] {
@@ -214,7 +216,8 @@ private slots:
             if (there != expected)
                 return when + QStringLiteral(": server ") + difference(there, expected);
             ProfileDatabase database;
-            const QString whole = CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
+            const QString whole =
+                CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
             if (!whole.isEmpty())
                 return when + QStringLiteral(": ") + whole;
             const QStringList here = localItems(database);
@@ -243,7 +246,8 @@ private slots:
             const QString when = QStringLiteral("kill %1 after %2 ms").arg(kill).arg(delay);
             {
                 ProfileDatabase database;
-                const QString whole = CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
+                const QString whole =
+                    CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
                 QVERIFY2(whole.isEmpty(), qPrintable(when + QStringLiteral(": ") + whole));
                 const QString fault = stateFault(database);
                 QVERIFY2(fault.isEmpty(), qPrintable(when + QStringLiteral(": ") + fault));

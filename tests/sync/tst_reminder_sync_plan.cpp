@@ -20,7 +20,8 @@ QByteArray eventAt(const QString& text, const QDateTime& moment)
 
 SyncState::Item stateOf(const QString& href, qint64 key, const Occurrence& occurrence)
 {
-    return {href, QStringLiteral("\"1\""), key, ReminderEvent::fingerprint(occurrence), eventAt(occurrence.text, occurrence.moment)};
+    return {href, QStringLiteral("\"1\""), key, ReminderEvent::fingerprint(occurrence),
+            eventAt(occurrence.text, occurrence.moment)};
 }
 
 QList<Kind> kindsOf(const QList<Action>& actions)
@@ -47,14 +48,16 @@ private slots:
         // Moved into the past there, untouched here: the reminder goes, the event stays known.
         input.state = {stateOf(QStringLiteral("/a.ics"), 7, dentist)};
         input.local = {{7, dentist}};
-        input.changed = {{QStringLiteral("/a.ics"), QStringLiteral("\"2\""), eventAt(dentist.text, kNow.addDays(-1))}};
+        input.changed = {
+            {QStringLiteral("/a.ics"), QStringLiteral("\"2\""), eventAt(dentist.text, kNow.addDays(-1))}};
         QList<Action> actions = plan(input);
         QCOMPARE(kindsOf(actions), QList<Kind>{Kind::DeleteLocal});
         QVERIFY(actions.first().keepState);
 
         // Deleted here before it rang while there its moment changed: the edit wins.
         input.local.clear();
-        input.changed = {{QStringLiteral("/a.ics"), QStringLiteral("\"2\""), eventAt(dentist.text, kNow.addDays(3))}};
+        input.changed = {
+            {QStringLiteral("/a.ics"), QStringLiteral("\"2\""), eventAt(dentist.text, kNow.addDays(3))}};
         actions = plan(input);
         QCOMPARE(kindsOf(actions), QList<Kind>{Kind::InsertRemote});
         QCOMPARE(actions.first().reminder.moment, kNow.addDays(3));
@@ -79,7 +82,8 @@ private slots:
         // An event that cannot be read leaves the reminder as it was.
         input.removed.clear();
         input.local = {{7, dentist}};
-        input.changed = {{QStringLiteral("/a.ics"), QStringLiteral("\"4\""), QByteArray("BEGIN:VCALENDAR\r\nмусор")}};
+        input.changed = {
+            {QStringLiteral("/a.ics"), QStringLiteral("\"4\""), QByteArray("BEGIN:VCALENDAR\r\nмусор")}};
         QCOMPARE(kindsOf(plan(input)), QList<Kind>{});
     }
 
@@ -90,8 +94,10 @@ private slots:
         Input input;
         input.now = kNow;
         input.local = {{1, meeting}, {2, ownOnly}};
-        input.changed = {{QStringLiteral("/m.ics"), QStringLiteral("\"1\""), eventAt(meeting.text, meeting.moment)},
-                         {QStringLiteral("/old.ics"), QStringLiteral("\"1\""), eventAt(QStringLiteral("Было"), kNow.addDays(-3))}};
+        input.changed = {
+            {QStringLiteral("/m.ics"), QStringLiteral("\"1\""), eventAt(meeting.text, meeting.moment)},
+            {QStringLiteral("/old.ics"), QStringLiteral("\"1\""),
+             eventAt(QStringLiteral("Было"), kNow.addDays(-3))}};
         const QList<Action> actions = plan(input);
         // The same reminder is paired, a past event only noted, the other reminder goes up.
         QCOMPARE(kindsOf(actions), (QList<Kind>{Kind::Note, Kind::Note, Kind::PutNew}));
