@@ -1,16 +1,19 @@
 // Reminders kept in step with a calendar on a real Radicale on loopback:
 // both ways, each side in its own time zone; postponing, deleting and
 // dismissing here; all-day, recurring and to-do items; a conflict; a token
-// the server no longer knows. The machine is in Berlin (see CMakeLists.txt),
+// the server no longer knows; the service with an account that has a
+// calendar and no address book. The machine is in Berlin (see CMakeLists.txt),
 // the phone in Moscow.
 #include "dav_discovery.h"
 #include "due_items.h"
 #include "profile_database.h"
 #include "radicale_server.h"
 #include "reminder_sync.h"
+#include "sync_service.h"
 #include "sync_state.h"
 #include "test_home.h"
 
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
 #include <QTimeZone>
@@ -314,6 +317,33 @@ private slots:
         QVERIFY(world.remote().contains(QStringLiteral("Первое!")));
         QCOMPARE(world.local().keys(), (QStringList{"Второе", "Первое!"}));
         QCOMPARE(world.remote().size(), 2);
+    }
+
+    void theServiceSyncsWhatTheAccountHas()
+    {
+        // A calendar and no address book: the reminders sync, and nothing is said of contacts.
+        World world;
+        QVERIFY(!world.put(phoneEvent("v", QStringLiteral("Визит"), "20300120T120000")).isEmpty());
+        SyncService service;
+        QSignalSpy finished(&service, &SyncService::syncFinished);
+        SyncService::Account account{
+            world.server.root().toString(), QStringLiteral("anna"),   kPassword, {}, {}, {},
+            world.home.documents(),         TestHome::programFolder()};
+        QVERIFY(service.syncNow(account));
+        QVERIFY(finished.wait(20000));
+        auto outcome = finished.takeFirst().first().value<SyncService::Outcome>();
+        QVERIFY2(outcome.ok, qPrintable(outcome.summary));
+        QCOMPARE(outcome.summary, QStringLiteral("Напоминания: получено с сервера: 1, отправлено: 0."));
+        QCOMPARE(outcome.remindersChangedHere, 1);
+        QCOMPARE(world.local().keys(), QStringList{QStringLiteral("Визит")});
+
+        // A calendar asked for by a name the server does not have: said, and nothing synced.
+        account.calendar = QStringLiteral("Работа");
+        QVERIFY(service.syncNow(account));
+        QVERIFY(finished.wait(20000));
+        outcome = finished.takeFirst().first().value<SyncService::Outcome>();
+        QVERIFY(!outcome.ok);
+        QCOMPARE(outcome.summary, QStringLiteral("На сервере нет календаря «Работа»."));
     }
 };
 
