@@ -1,46 +1,49 @@
 #pragma once
 
-#include <QDir>
-#include <QFile>
 #include <QStringList>
+#include <QUrl>
+#include <functional>
 
-// What the crash tests of the sync share: putting a server's storage back
-// as it was, and saying how two lists of items differ.
+class ProfileDatabase;
+class RadicaleServer;
+class TestHome;
+
+// What the crash tests of the sync share: a child process runs one sync and
+// is killed with SIGKILL at random moments, each time against the server's
+// storage and the profile put back as the test made them. After each kill
+// the profile must be whole and its sync state sound; a second sync run to
+// its end must then leave the server and the profile with the expected
+// items: every one of both sides, none twice.
 namespace SyncCrashSupport {
 
-inline QStringList sorted(QStringList list)
-{
-    list.sort();
-    return list;
-}
-
-inline bool copyFolder(const QString& from, const QString& to)
-{
-    QDir(to).removeRecursively();
-    if (!QDir().mkpath(to))
-        return false;
-    const QDir source(from);
-    for (const QFileInfo& entry : source.entryInfoList(QDir::Dirs | QDir::Files | QDir::Hidden |
-                                                       QDir::System | QDir::NoDotAndDotDot)) {
-        const QString target = to + QLatin1Char('/') + entry.fileName();
-        if (entry.isDir() ? !copyFolder(entry.filePath(), target) : !QFile::copy(entry.filePath(), target))
-            return false;
-    }
-    return true;
-}
+QStringList sorted(QStringList list);
 
 // What differs between the items found and those expected, for a failure.
-inline QString difference(const QStringList& found, const QStringList& expected)
+QString difference(const QStringList& found, const QStringList& expected);
+
+struct KilledSyncs
 {
-    QStringList extra = found;
-    QStringList missing;
-    for (const QString& name : expected)
-        if (!extra.removeOne(name))
-            missing.append(name);
-    return QStringLiteral("%1 found, %2 expected; missing: %3; extra or twice: %4")
-        .arg(found.size())
-        .arg(expected.size())
-        .arg(missing.mid(0, 5).join(QStringLiteral(", ")), extra.mid(0, 5).join(QStringLiteral(", ")));
-}
+    RadicaleServer& server;
+    const TestHome& home;
+    QStringList expected;
+    // The items of each side, sorted, one entry an item.
+    std::function<QStringList(const QUrl& root, QString* error)> serverItems;
+    std::function<QStringList(ProfileDatabase& database)> localItems;
+    // What is wrong with the sync state; empty when nothing.
+    std::function<QString(ProfileDatabase& database)> stateFault;
+    // One whole sync in this process: its failure, empty when it went through.
+    std::function<QString(const QUrl& root, ProfileDatabase& database)> syncOnce;
+
+    struct Outcome
+    {
+        QString failure; // empty: every kill passed
+        qint64 wholeRun = 0;
+        int kills = 0;
+        int interrupted = 0; // kills that fell before the server's items had come down
+    };
+    // The server and the profile as they are now are the pristine ones; the
+    // child is this program, run with the profile's folders and the server's root.
+    Outcome run(int defaultKills);
+};
 
 } // namespace SyncCrashSupport

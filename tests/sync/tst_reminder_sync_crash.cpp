@@ -190,79 +190,22 @@ private slots:
             QVERIFY(fill.commit());
         }
 
-        // The pristine server and profile, put back before every child.
-        server.stop();
-        const QString pristineStorage = home.path() + QStringLiteral("/pristine-storage");
-        const QString pristineProfile = home.path() + QStringLiteral("/pristine.mdb");
-        const QString profile = ProfileDatabase::profileFile(home.documents());
-        QVERIFY(copyFolder(server.storageFolder(), pristineStorage));
-        QVERIFY(QFile::copy(profile, pristineProfile));
-        const auto putBack = [&] {
-            server.stop();
-            QFile::remove(profile);
-            QFile::remove(profile + QStringLiteral("-journal"));
-            return copyFolder(pristineStorage, server.storageFolder()) &&
-                   QFile::copy(pristineProfile, profile) && server.restart();
-        };
-        const QStringList expected = expectedItems();
-        const auto childArguments = [&] {
-            return QStringList{home.documents(), TestHome::programFolder(), server.root().toString()};
-        };
-        const auto checkBothSides = [&](const QString& when) {
-            QString error;
-            const QStringList there = serverItems(server.root(), &error);
-            if (!error.isEmpty())
-                return when + QStringLiteral(": the server's events: ") + error;
-            if (there != expected)
-                return when + QStringLiteral(": server ") + difference(there, expected);
-            ProfileDatabase database;
-            const QString whole =
-                CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
-            if (!whole.isEmpty())
-                return when + QStringLiteral(": ") + whole;
-            const QStringList here = localItems(database);
-            if (here != expected)
-                return when + QStringLiteral(": profile ") + difference(here, expected);
-            return QString();
-        };
-
-        QVERIFY(putBack());
-        const CrashChild::Run whole = CrashChild::runToEnd(childArguments());
-        QVERIFY2(whole.ready && whole.exitCode == 0, whole.errors.constData());
-        const QString afterWhole = checkBothSides(QStringLiteral("after a whole sync"));
-        QVERIFY2(afterWhole.isEmpty(), qPrintable(afterWhole));
-        const qint64 duration = qMax<qint64>(1, whole.milliseconds);
-
-        const int kills = CrashChild::kills(8);
-        int interrupted = 0;
-        for (int kill = 0; kill < kills; ++kill) {
-            QVERIFY2(putBack(), qPrintable(server.error()));
-            // Every other kill in the first tenth of the run, where the events
-            // come down in one transaction; the rest among the uploads.
-            const qint64 delay =
-                CrashChild::randomDelay(kill % 2 == 0 ? qMax<qint64>(1, duration / 10) : duration);
-            QByteArray errors;
-            QVERIFY2(CrashChild::killAfter(childArguments(), delay, &errors), errors.constData());
-            const QString when = QStringLiteral("kill %1 after %2 ms").arg(kill).arg(delay);
-            {
-                ProfileDatabase database;
-                const QString whole =
-                    CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
-                QVERIFY2(whole.isEmpty(), qPrintable(when + QStringLiteral(": ") + whole));
-                const QString fault = stateFault(database);
-                QVERIFY2(fault.isEmpty(), qPrintable(when + QStringLiteral(": ") + fault));
-                if (localItems(database) != expected)
-                    ++interrupted;
-                const auto again = syncOnce(server.root(), database);
-                QVERIFY2(again, qPrintable(when + QStringLiteral(", the next sync: ") +
-                                           (again ? QString() : again.failure().message)));
-            }
-            const QString after = checkBothSides(when + QStringLiteral(", then a whole sync"));
-            QVERIFY2(after.isEmpty(), qPrintable(after));
-        }
+        KilledSyncs scenario{server,
+                             home,
+                             expectedItems(),
+                             serverItems,
+                             localItems,
+                             stateFault,
+                             [](const QUrl& root, ProfileDatabase& database) {
+                                 const auto report = syncOnce(root, database);
+                                 return report ? QString() : report.failure().message;
+                             }};
+        // Eight kills by default, so that the suite stays short; QUILLARBOR_CRASH_KILLS asks for more.
+        const KilledSyncs::Outcome outcome = scenario.run(8);
+        QVERIFY2(outcome.failure.isEmpty(), qPrintable(outcome.failure));
         qInfo("sync of %d events with %d reminders: whole run %lld ms; %d kills, %d of them before the "
               "events had come down",
-              kEvents, kLocal, duration, kills, interrupted);
+              kEvents, kLocal, outcome.wholeRun, outcome.kills, outcome.interrupted);
     }
 };
 

@@ -14,8 +14,6 @@
 #include "vcard_merge.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTest>
@@ -207,85 +205,22 @@ private slots:
             QVERIFY(fill.commit());
         }
 
-        // The pristine server and profile, put back before every child.
-        server.stop();
-        const QString pristineStorage = home.path() + QStringLiteral("/pristine-storage");
-        const QString pristineProfile = home.path() + QStringLiteral("/pristine.mdb");
-        const QString profile = ProfileDatabase::profileFile(home.documents());
-        QVERIFY(copyFolder(server.storageFolder(), pristineStorage));
-        QVERIFY(QFile::copy(profile, pristineProfile));
-        const auto putBack = [&] {
-            server.stop();
-            QFile::remove(profile);
-            QFile::remove(profile + QStringLiteral("-journal"));
-            return copyFolder(pristineStorage, server.storageFolder()) &&
-                   QFile::copy(pristineProfile, profile) && server.restart();
-        };
-        const QStringList expected = expectedNames();
-        const auto childArguments = [&] {
-            return QStringList{home.documents(), TestHome::programFolder(), server.root().toString()};
-        };
-        // Both sides after a whole sync: the same names, each once.
-        const auto checkBothSides = [&](const QString& when) {
-            QString error;
-            const QStringList there = serverNames(server.root(), &error);
-            if (!error.isEmpty())
-                return when + QStringLiteral(": the server's cards: ") + error;
-            if (there != expected)
-                return when + QStringLiteral(": server ") + difference(there, expected);
-            ProfileDatabase database;
-            const QString whole =
-                CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
-            if (!whole.isEmpty())
-                return when + QStringLiteral(": ") + whole;
-            const QStringList here = localNames(database);
-            if (here != expected)
-                return when + QStringLiteral(": profile ") + difference(here, expected);
-            return QString();
-        };
-
-        // One whole run gives the time within which the kills fall.
-        QVERIFY(putBack());
-        const CrashChild::Run whole = CrashChild::runToEnd(childArguments());
-        QVERIFY2(whole.ready && whole.exitCode == 0, whole.errors.constData());
-        const QString afterWhole = checkBothSides(QStringLiteral("after a whole sync"));
-        QVERIFY2(afterWhole.isEmpty(), qPrintable(afterWhole));
-        const qint64 duration = qMax<qint64>(1, whole.milliseconds);
-
-        // Eight by default, so that the suite stays short; QUILLARBOR_CRASH_KILLS asks for more.
-        const int kills = CrashChild::kills(8);
-        int interrupted = 0;
-        for (int kill = 0; kill < kills; ++kill) {
-            QVERIFY2(putBack(), qPrintable(server.error()));
-            // Every other kill falls in the first tenth of the run, where the
-            // cards are listed, fetched and written down in one transaction;
-            // the rest anywhere, mostly among the uploads that fill the run.
-            const qint64 delay =
-                CrashChild::randomDelay(kill % 2 == 0 ? qMax<qint64>(1, duration / 10) : duration);
-            QByteArray errors;
-            QVERIFY2(CrashChild::killAfter(childArguments(), delay, &errors), errors.constData());
-            const QString when = QStringLiteral("kill %1 after %2 ms").arg(kill).arg(delay);
-            {
-                ProfileDatabase database;
-                const QString whole =
-                    CrashChild::openWhole(database, home.documents(), TestHome::programFolder());
-                QVERIFY2(whole.isEmpty(), qPrintable(when + QStringLiteral(": ") + whole));
-                const QString fault = stateFault(database);
-                QVERIFY2(fault.isEmpty(), qPrintable(when + QStringLiteral(": ") + fault));
-                if (localNames(database) != expected)
-                    ++interrupted;
-                const auto again = syncOnce(server.root(), database);
-                QVERIFY2(again, qPrintable(when + QStringLiteral(", the next sync: ") +
-                                           (again ? QString() : again.failure().message)));
-            }
-            const QString after = checkBothSides(when + QStringLiteral(", then a whole sync"));
-            QVERIFY2(after.isEmpty(), qPrintable(after));
-        }
-        // The cards come down in one transaction early in the run; the
-        // uploads, one card at a time, take the rest of it.
-        qInfo("sync of %d cards with %d contacts: whole run %lld ms; %d kills, %d of them before the "
-              "cards had come down",
-              kCards, kLocal, duration, kills, interrupted);
+        KilledSyncs scenario{server,
+                             home,
+                             expectedNames(),
+                             serverNames,
+                             localNames,
+                             stateFault,
+                             [](const QUrl& root, ProfileDatabase& database) {
+                                 const auto report = syncOnce(root, database);
+                                 return report ? QString() : report.failure().message;
+                             }};
+        // Eight kills by default, so that the suite stays short; QUILLARBOR_CRASH_KILLS asks for more.
+        const KilledSyncs::Outcome outcome = scenario.run(8);
+        QVERIFY2(outcome.failure.isEmpty(), qPrintable(outcome.failure));
+        qInfo("sync of %d cards with %d contacts: whole run %lld ms; %d kills, %d of them before the cards "
+              "had come down",
+              kCards, kLocal, outcome.wholeRun, outcome.kills, outcome.interrupted);
     }
 };
 
