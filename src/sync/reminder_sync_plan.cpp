@@ -219,8 +219,9 @@ void Planner::unchangedThere(const SyncState::Item& item)
         return;
     }
     if (item.localKey != 0 && item.etag.isEmpty()) {
-        // Deleted here before the server confirmed our write: found again by what it holds, if it is there.
-        m_actions.append({Kind::ForgetState, item.href, 0, {}, {}, {}, {}, false});
+        // Deleted here before the server confirmed our write: whatever of
+        // ours reached that address goes too, or it would come back.
+        m_actions.append({Kind::DeleteRemote, item.href, 0, {}, item.data, {}, {}, false});
         return;
     }
     const bool recurring = mayRecur(item.data) && m_input.read(item.data, m_input.now).recurring;

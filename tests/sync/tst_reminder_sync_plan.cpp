@@ -85,6 +85,16 @@ private slots:
         input.changed = {
             {QStringLiteral("/a.ics"), QStringLiteral("\"4\""), QByteArray("BEGIN:VCALENDAR\r\nмусор")}};
         QCOMPARE(kindsOf(plan(input)), QList<Kind>{});
+
+        // Our write not yet confirmed, and the reminder deleted since: what reached the server goes too.
+        SyncState::Item unconfirmed = stateOf(QStringLiteral("/b.ics"), 9, dentist);
+        unconfirmed.etag.clear();
+        input = {};
+        input.now = kNow;
+        input.state = {unconfirmed};
+        actions = plan(input);
+        QCOMPARE(kindsOf(actions), QList<Kind>{Kind::DeleteRemote});
+        QVERIFY(actions.first().etag.isEmpty());
     }
 
     void theFirstSyncPairsWhatIsAlreadyHere()
