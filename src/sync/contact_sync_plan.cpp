@@ -159,11 +159,9 @@ QList<Action> plan(const Input& input)
         const auto local = localByKey.constFind(item.localKey);
         if (local == localByKey.cend()) {
             // Deleted here. A card we wrote that the server never confirmed
-            // is forgotten; it will be found again by its names if it is there.
-            if (item.etag.isEmpty())
-                actions.append({Kind::ForgetState, item.href, 0, {}, {}, {}, {}, {}});
-            else
-                actions.append({Kind::DeleteRemote, item.href, item.localKey, {}, item.data, item.etag, {}, {}});
+            // goes too, whatever of it reached that address (an empty ETag
+            // removes what is there), or it would bring the contact back.
+            actions.append({Kind::DeleteRemote, item.href, item.localKey, {}, item.data, item.etag, {}, {}});
             continue;
         }
         localHandled.insert(local->key);

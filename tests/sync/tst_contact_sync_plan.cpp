@@ -169,6 +169,10 @@ private slots:
         auto actions = plan({{synced("/mine.vcf", "", 7, contact)}, {}, {}, {local(7, contact)}});
         QCOMPARE(kinds(actions), QList<Kind>{Kind::PutNew});
         QCOMPARE(actions[0].href, QStringLiteral("/mine.vcf"));
+        // ...and its contact deleted since: whatever reached the server goes too, unguarded.
+        actions = plan({{synced("/mine.vcf", "", 7, contact)}, {}, {}, {}});
+        QCOMPARE(kinds(actions), QList<Kind>{Kind::DeleteRemote});
+        QVERIFY(actions[0].etag.isEmpty());
         // A card that cannot be read changes nothing here.
         Remote broken{"/a.vcf", "e2", "garbage", std::nullopt, {}};
         QVERIFY(plan({{synced("/a.vcf", "e1", 7, contact)}, {broken}, {}, {local(7, contact)}}).isEmpty());
