@@ -5,8 +5,10 @@
 #include "radicale_server.h"
 #include "test_home.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <cstdio>
 
 namespace SyncCrashSupport {
 
@@ -28,6 +30,23 @@ bool copyFolder(const QString& from, const QString& to)
 }
 
 } // namespace
+
+int runChild(int argc, char** argv, const SyncOnce& syncOnce)
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = CrashChild::arguments(argc, argv);
+    if (arguments.size() != 3)
+        return 2;
+    ProfileDatabase database;
+    if (!database.open(arguments[0], arguments[1]))
+        return 2;
+    CrashChild::sayReady();
+    if (const QString failed = syncOnce(QUrl(arguments[2]), database); !failed.isEmpty()) {
+        std::fprintf(stderr, "sync: %s\n", qPrintable(failed));
+        return 3;
+    }
+    return 0;
+}
 
 QStringList sorted(QStringList list)
 {

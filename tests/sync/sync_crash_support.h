@@ -21,6 +21,12 @@ QStringList sorted(QStringList list);
 // What differs between the items found and those expected, for a failure.
 QString difference(const QStringList& found, const QStringList& expected);
 
+// One whole sync in this process: its failure, empty when it went through.
+using SyncOnce = std::function<QString(const QUrl& root, ProfileDatabase& database)>;
+
+// The child: open the profile, say so, sync once, end.
+int runChild(int argc, char** argv, const SyncOnce& syncOnce);
+
 struct KilledSyncs
 {
     RadicaleServer& server;
@@ -31,8 +37,7 @@ struct KilledSyncs
     std::function<QStringList(ProfileDatabase& database)> localItems;
     // What is wrong with the sync state; empty when nothing.
     std::function<QString(ProfileDatabase& database)> stateFault;
-    // One whole sync in this process: its failure, empty when it went through.
-    std::function<QString(const QUrl& root, ProfileDatabase& database)> syncOnce;
+    SyncOnce syncOnce;
 
     struct Outcome
     {

@@ -78,23 +78,11 @@ Dav::Result<ReminderSync::Report> syncOnce(const QUrl& root, ProfileDatabase& da
     return ReminderSync(collection, info.value(), database, kNow).run();
 }
 
-// The child: open the profile, say so, sync once, end.
-int runChild(int argc, char** argv)
+// The sync the child runs, and the test after each kill.
+QString syncedOrWhy(const QUrl& root, ProfileDatabase& database)
 {
-    QCoreApplication application(argc, argv);
-    const QStringList arguments = CrashChild::arguments(argc, argv);
-    if (arguments.size() != 3)
-        return 2;
-    ProfileDatabase database;
-    if (!database.open(arguments[0], arguments[1]))
-        return 2;
-    CrashChild::sayReady();
-    const auto report = syncOnce(QUrl(arguments[2]), database);
-    if (!report) {
-        std::fprintf(stderr, "sync: %s\n", qPrintable(report.failure().message));
-        return 3;
-    }
-    return 0;
+    const auto report = syncOnce(root, database);
+    return report ? QString() : report.failure().message;
 }
 
 QStringList serverItems(const QUrl& root, QString* error)
@@ -190,16 +178,7 @@ private slots:
             QVERIFY(fill.commit());
         }
 
-        KilledSyncs scenario{server,
-                             home,
-                             expectedItems(),
-                             serverItems,
-                             localItems,
-                             stateFault,
-                             [](const QUrl& root, ProfileDatabase& database) {
-                                 const auto report = syncOnce(root, database);
-                                 return report ? QString() : report.failure().message;
-                             }};
+        KilledSyncs scenario{server, home, expectedItems(), serverItems, localItems, stateFault, syncedOrWhy};
         // Eight kills by default, so that the suite stays short; QUILLARBOR_CRASH_KILLS asks for more.
         const KilledSyncs::Outcome outcome = scenario.run(8);
         QVERIFY2(outcome.failure.isEmpty(), qPrintable(outcome.failure));
@@ -212,7 +191,7 @@ private slots:
 int main(int argc, char** argv)
 {
     if (CrashChild::isChild(argc, argv))
-        return runChild(argc, argv);
+        return runChild(argc, argv, syncedOrWhy);
     if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT"))
         qputenv("QTEST_FUNCTION_TIMEOUT", "590000");
     QCoreApplication application(argc, argv);

@@ -96,23 +96,11 @@ Dav::Result<ContactSync::Report> syncOnce(const QUrl& root, ProfileDatabase& dat
     return ContactSync(collection, info.value(), database).run();
 }
 
-// The child: open the profile, say so, sync once, end.
-int runChild(int argc, char** argv)
+// The sync the child runs, and the test after each kill.
+QString syncedOrWhy(const QUrl& root, ProfileDatabase& database)
 {
-    QCoreApplication application(argc, argv);
-    const QStringList arguments = CrashChild::arguments(argc, argv);
-    if (arguments.size() != 3)
-        return 2;
-    ProfileDatabase database;
-    if (!database.open(arguments[0], arguments[1]))
-        return 2;
-    CrashChild::sayReady();
-    const auto report = syncOnce(QUrl(arguments[2]), database);
-    if (!report) {
-        std::fprintf(stderr, "sync: %s\n", qPrintable(report.failure().message));
-        return 3;
-    }
-    return 0;
+    const auto report = syncOnce(root, database);
+    return report ? QString() : report.failure().message;
 }
 
 // The names of the cards on the server, one entry a card.
@@ -205,16 +193,7 @@ private slots:
             QVERIFY(fill.commit());
         }
 
-        KilledSyncs scenario{server,
-                             home,
-                             expectedNames(),
-                             serverNames,
-                             localNames,
-                             stateFault,
-                             [](const QUrl& root, ProfileDatabase& database) {
-                                 const auto report = syncOnce(root, database);
-                                 return report ? QString() : report.failure().message;
-                             }};
+        KilledSyncs scenario{server, home, expectedNames(), serverNames, localNames, stateFault, syncedOrWhy};
         // Eight kills by default, so that the suite stays short; QUILLARBOR_CRASH_KILLS asks for more.
         const KilledSyncs::Outcome outcome = scenario.run(8);
         QVERIFY2(outcome.failure.isEmpty(), qPrintable(outcome.failure));
@@ -227,7 +206,7 @@ private slots:
 int main(int argc, char** argv)
 {
     if (CrashChild::isChild(argc, argv))
-        return runChild(argc, argv);
+        return runChild(argc, argv, syncedOrWhy);
     // Twenty kills, each followed by a whole sync, take minutes: QtTest's
     // five minutes a function are too few on a busy machine (CTest allows ten).
     if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT"))
