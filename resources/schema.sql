@@ -7,6 +7,8 @@ CREATE TABLE "Заметки" (
     "Название" TEXT(50),
     "Содержание" TEXT
 );
+-- The daily planner finds a day's note by its name at every showing.
+CREATE INDEX "Заметки по названию" ON "Заметки" ("Название");
 
 CREATE TABLE "Дневник" (
     "MsgData" DATETIME,

@@ -140,6 +140,11 @@ void prepareSettings(RegistryStore& registry)
 
 int run(QApplication& application)
 {
+    // Reading the system's fonts is the largest single part of bringing the
+    // window up; the font database is thread-safe, so it is filled on a
+    // second thread from the first moment, while the other copy is asked, the
+    // settings are read and the first controls made.
+    std::jthread fonts([] { QFontDatabase::families(); });
     prepareApplication(application);
     SingleInstance instance;
     if (instance.claim() == SingleInstance::Claim::HandedOver)
@@ -154,10 +159,6 @@ int run(QApplication& application)
             modal->activateWindow();
         }
     });
-    // Reading the system's fonts is the largest single part of bringing the
-    // window up; the font database is thread-safe, so it is filled on a
-    // second thread while the settings are read and the first controls made.
-    std::jthread fonts([] { QFontDatabase::families(); });
     RegistryStore registry(RegistryStore::defaultPath());
     prepareSettings(registry);
 

@@ -177,6 +177,10 @@ bool ProfileDatabase::open(const QString& documentsFolder, const QString& progra
     // or a password sealed since leaves no readable trace in free space (nor
     // in the copies, which take every page of the file).
     pragma.exec(QStringLiteral("PRAGMA secure_delete = ON"));
+    // Profiles made before notes were looked up by name lack its index: the
+    // daily planner would read every note to find the day's one.
+    pragma.exec(
+        QStringLiteral("CREATE INDEX IF NOT EXISTS \"Заметки по названию\" ON \"Заметки\" (\"Название\")"));
     for (TableObject* table : tables()) {
         table->attach(m_connection);
         QString why;

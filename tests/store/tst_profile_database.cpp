@@ -119,6 +119,34 @@ private slots:
         QCOMPARE(again.MarksTable.count(), 1);
     }
 
+    void notesAreFoundByNameThroughAnIndexAlsoInOlderProfiles()
+    {
+        const auto plan = [](const QSqlDatabase& db) {
+            QSqlQuery explain(db);
+            explain.exec("EXPLAIN QUERY PLAN SELECT * FROM \"Заметки\" WHERE \"Название\" = '#!01.01.2026'");
+            QString steps;
+            while (explain.next())
+                steps += explain.value(3).toString() + ';';
+            return steps;
+        };
+        {
+            ProfileDatabase database;
+            QVERIFY(database.open(m_home->documents(), TestHome::programFolder()));
+            QVERIFY2(plan(database.BigBd()).contains("USING INDEX"), qPrintable(plan(database.BigBd())));
+            // A profile made before the index: its notes stay, the index comes back.
+            QVERIFY(database.MarksTable.insert({{"Название", "#!01.01.2026"}, {"Содержание", "день"}}));
+            QSqlQuery drop(database.BigBd());
+            QVERIFY(drop.exec("DROP INDEX \"Заметки по названию\""));
+            QVERIFY(!plan(database.BigBd()).contains("USING INDEX"));
+        }
+        ProfileDatabase again;
+        QVERIFY(again.open(m_home->documents(), TestHome::programFolder()));
+        QVERIFY2(plan(again.BigBd()).contains("USING INDEX"), qPrintable(plan(again.BigBd())));
+        const auto note = again.MarksTable.first(TableFilter("Название", "#!01.01.2026"));
+        QVERIFY(note);
+        QCOMPARE(note->value("Содержание").toString(), QStringLiteral("день"));
+    }
+
     void openFailsWithoutTemplateOrOnADamagedFile()
     {
         QTemporaryDir emptyProgramFolder;
