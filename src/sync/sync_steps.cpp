@@ -23,6 +23,9 @@ Dav::Result<Found> find(Dav::Collection& collection, bool syncCollection, const 
         etagOf.insert(item.href, item.etag);
 
     if (syncCollection) {
+        // Asked without a token, the server lists every item; with one, only
+        // what changed since, so an item it does not name is no item gone.
+        bool everything = lastToken.isEmpty();
         auto changes = collection.changesSince(lastToken);
         if (!changes)
             return changes.failure();
@@ -31,11 +34,12 @@ Dav::Result<Found> find(Dav::Collection& collection, bool syncCollection, const 
             changes = collection.changesSince(QString());
             if (!changes)
                 return changes.failure();
+            everything = true;
         }
         if (!changes->tokenRejected) {
             found.token = changes->newToken;
             found.removed = changes->removed;
-            if (lastToken.isEmpty() || changes->changed.size() >= known.size()) {
+            if (everything) {
                 // A full listing: what we hold and the server has not is gone.
                 QSet<QString> present;
                 for (const Dav::ItemVersion& item : std::as_const(changes->changed))

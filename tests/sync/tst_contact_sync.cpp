@@ -311,11 +311,22 @@ private slots:
         World world;
         QVERIFY(!world.put(person("Елова", "100")).isEmpty());
         QVERIFY(world.sync());
-        // A token the server does not know: everything is compared instead.
+        // As many cards new there as are known here: the server's answer names
+        // only the new one, and the known one stays.
+        QVERIFY(!world.put(person("Зуева")).isEmpty());
+        QVERIFY(world.sync());
+        QCOMPARE(world.local().keys(), (QStringList{"Елова", "Зуева"}));
+
+        // A token the server does not know: everything is compared instead,
+        // so a card deleted there meanwhile goes here too.
         SyncState state(world.database.BigBd());
         QVERIFY(state.setToken(world.book.toString(), QStringLiteral("http://radicale.org/ns/sync/bogus")));
-        QVERIFY(!world.put(person("Жилова")).isEmpty());
+        QVERIFY(world.removeThere("Зуева"));
         auto report = world.sync();
+        QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
+        QCOMPARE(world.local().keys(), QStringList{"Елова"});
+        QVERIFY(!world.put(person("Жилова")).isEmpty());
+        report = world.sync();
         QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
         QCOMPARE(world.local().keys(), (QStringList{"Елова", "Жилова"}));
 

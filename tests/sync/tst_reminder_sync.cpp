@@ -297,13 +297,26 @@ private slots:
         World world;
         QVERIFY(!world.put(phoneEvent("s1", QStringLiteral("Первое"), "20300117T120000")).isEmpty());
         QVERIFY(world.sync());
+        // As many events new there as are known here: the server's answer
+        // names only the new one, and the known one stays.
+        QVERIFY(!world.put(phoneEvent("s2", QStringLiteral("Второе"), "20300118T120000")).isEmpty());
+        QVERIFY(world.sync());
+        QCOMPARE(world.local().keys(), (QStringList{"Второе", "Первое"}));
+
+        // A token the server does not know: everything is compared instead,
+        // so an event deleted there meanwhile goes here too.
         SyncState state(world.database.BigBd());
         QVERIFY(
             state.setToken(world.calendar.toString(), QStringLiteral("http://radicale.org/ns/sync/bogus")));
-        QVERIFY(!world.put(phoneEvent("s2", QStringLiteral("Второе"), "20300118T120000")).isEmpty());
+        const Item second = world.remote().value(QStringLiteral("Второе"));
+        QCOMPARE(world.collection.remove(second.href, second.etag).value(), WriteStatus::Done);
         auto report = world.sync();
         QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
-        QCOMPARE(world.local().keys(), (QStringList{"Второе", "Первое"}));
+        QCOMPARE(world.local().keys(), QStringList{"Первое"});
+        QVERIFY(!world.put(phoneEvent("s3", QStringLiteral("Третье"), "20300118T120000")).isEmpty());
+        report = world.sync();
+        QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
+        QCOMPARE(world.local().keys(), (QStringList{"Первое", "Третье"}));
 
         // A write with an ETag that is no longer the event's: read again, written again.
         QSqlQuery stale(world.database.BigBd());
@@ -315,7 +328,7 @@ private slots:
         QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
         QCOMPARE(report->conflicts, 0);
         QVERIFY(world.remote().contains(QStringLiteral("Первое!")));
-        QCOMPARE(world.local().keys(), (QStringList{"Второе", "Первое!"}));
+        QCOMPARE(world.local().keys(), (QStringList{"Первое!", "Третье"}));
         QCOMPARE(world.remote().size(), 2);
     }
 
