@@ -100,15 +100,16 @@ DueItems::Written DueItems::write(TableObject& table, qint64 key, const QVariant
 
 bool DueItems::addReminder(const QString& text, const QDateTime& moment, qint64* key, QString* error)
 {
-    return m_database.EventsTable.insert({{kText, text.left(PlannerRules::kTextLength)}, {kDate, moment}},
-                                         key, error);
+    return m_database.EventsTable.insert(
+        {{kText, PlannerRules::cutToColumn(text, PlannerRules::kTextLength)}, {kDate, moment}}, key, error);
 }
 
 DueItems::Written DueItems::changeReminder(qint64 key, const QString& text, const QDateTime& moment,
                                            QString* error)
 {
     return write(m_database.EventsTable, key,
-                 {{kText, text.left(PlannerRules::kTextLength)}, {kDate, moment}}, error);
+                 {{kText, PlannerRules::cutToColumn(text, PlannerRules::kTextLength)}, {kDate, moment}},
+                 error);
 }
 
 DueItems::Written DueItems::postponeReminder(qint64 key, const QDateTime& moment, QString* error)

@@ -224,7 +224,8 @@ void ItemReader::read(icalcomponent* item, bool todo)
         moment = ringing(alarm, nextOccurrence(item, start, alarm, length), length);
     }
     ICalendarFile::Found found;
-    found.text = (summary.isEmpty() ? QStringLiteral("Событие") : summary).left(PlannerRules::kTextLength);
+    found.text = PlannerRules::cutToColumn(summary.isEmpty() ? QStringLiteral("Событие") : summary,
+                                           PlannerRules::kTextLength);
     found.moment = localOf(moment);
     if (!found.moment.isValid()) {
         skip(label, QStringLiteral("дата не читается"));

@@ -40,6 +40,14 @@ QString momentText(const QDateTime& moment)
     return moment.isValid() ? DateFormats::moment(moment) : QString();
 }
 
+QString cutToColumn(const QString& text, qsizetype length)
+{
+    if (text.size() <= length)
+        return text;
+    const bool splitsAPair = length > 0 && text.at(length - 1).isHighSurrogate();
+    return text.left(splitsAPair ? length - 1 : length);
+}
+
 QString keptInRange(const QString& text, int maximum, int fallback)
 {
     bool whole = false;

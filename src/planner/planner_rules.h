@@ -15,6 +15,11 @@ inline constexpr int kTaskFileLength = 255; // Задачи.Имя файла
 // What can be typed into the task window's command box by hand.
 inline constexpr int kTypedCommandLength = 30;
 
+// A text cut to a column of `length` characters, never between the two
+// halves of a character outside the basic plane (an emoji, say): half of one
+// would not survive the database and would read back as another text.
+QString cutToColumn(const QString& text, qsizetype length);
+
 // A row is due once its moment has come; a row without a readable moment
 // counts as long past, so it can never hold back the rows behind it.
 bool isDue(const QDateTime& moment, const QDateTime& now);

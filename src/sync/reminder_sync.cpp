@@ -23,7 +23,8 @@ constexpr int kWriteRounds = 4;
 
 QVariantMap valuesOf(const Occurrence& reminder)
 {
-    return {{kText, reminder.text.left(PlannerRules::kTextLength)}, {kDate, reminder.moment}};
+    return {{kText, PlannerRules::cutToColumn(reminder.text, PlannerRules::kTextLength)},
+            {kDate, reminder.moment}};
 }
 
 Local localOf(const TableObject::Row& row)

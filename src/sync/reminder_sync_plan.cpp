@@ -10,7 +10,10 @@ namespace ReminderSyncPlan {
 
 Occurrence conflictCopy(const Occurrence& local)
 {
-    return {(kConflictPrefix + local.text).left(PlannerRules::kTextLength), local.moment};
+    // Marked only where the whole text still fits after the mark: the copy
+    // is there so that nothing of the user's is lost.
+    const QString marked = kConflictPrefix + local.text;
+    return {marked.size() <= PlannerRules::kTextLength ? marked : local.text, local.moment};
 }
 
 bool mayRecur(const QByteArray& data)

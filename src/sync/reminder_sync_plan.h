@@ -79,7 +79,8 @@ struct Action
 QList<Action> plan(const Input& input);
 
 inline const QString kConflictPrefix = QStringLiteral("Конфликт синхронизации: ");
-// The local version of a conflict: its text marked, where it fits.
+// The local version of a conflict: its text marked where the mark and the
+// whole text fit, else the text alone.
 Occurrence conflictCopy(const Occurrence& local);
 
 // A cheap first look: data that may hold a rule is read to be sure.

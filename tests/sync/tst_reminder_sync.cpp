@@ -292,6 +292,27 @@ private slots:
         QVERIFY(nothingDone(world.sync()));
     }
 
+    void aSummaryLongerThanTheColumnStaysWholeThere()
+    {
+        World world;
+        // An emoji across the column's end: the reminder keeps the 49 letters before it.
+        const QString summary = QString(49, QLatin1Char('a')) + QStringLiteral("😀 и ещё слова");
+        const QString kept(49, QLatin1Char('a'));
+        QVERIFY(!world.put(phoneEvent("e", summary, "20300119T120000")).isEmpty());
+        QVERIFY(world.sync());
+        QCOMPARE(world.local().keys(), QStringList{kept});
+        QVERIFY(nothingDone(world.sync()));
+
+        // Put off here: the event moves and its summary stays as the phone wrote it.
+        QCOMPARE(world.items.postponeReminder(world.keyOf(kept), at(19, 15)), DueItems::Written::Done);
+        const auto report = world.sync();
+        QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
+        QCOMPARE(report->up, 1);
+        QCOMPARE(world.remote().keys(), QStringList{summary});
+        QVERIFY(world.remote().value(summary).data.contains("DTSTART;TZID=Europe/Moscow:20300119T170000"));
+        QVERIFY(nothingDone(world.sync()));
+    }
+
     void aStaleTokenOrETagIsNoErrorForTheUser()
     {
         World world;

@@ -114,8 +114,10 @@ private slots:
         QCOMPARE(actions[0].key, 1);
         QCOMPARE(actions[1].key, 0);
         QCOMPARE(actions[2].key, 2);
-        QCOMPARE(conflictCopy({QString(40, QLatin1Char('x')), kNow}).text,
-                 (kConflictPrefix + QString(40, QLatin1Char('x'))).left(50));
+        // The copy is marked where the mark fits before the whole text, else left whole.
+        QCOMPARE(conflictCopy({QString(26, QLatin1Char('x')), kNow}).text,
+                 kConflictPrefix + QString(26, QLatin1Char('x')));
+        QCOMPARE(conflictCopy({QString(40, QLatin1Char('x')), kNow}).text, QString(40, QLatin1Char('x')));
     }
 };
 
