@@ -270,6 +270,16 @@ Dav::Result<bool> ReminderSync::putNew(const Action& action, QList<Action>* more
     auto current = SyncSteps::fetchOne(m_collection, href);
     if (!current)
         return current.failure();
+    if (!current.value()) {
+        // Gone again before it could be read: the reminder goes up anew under
+        // another address, as the address book's cards do, rather than be lost.
+        if (!state.remove(m_key, href, &why))
+            return databaseFailure(why);
+        Action again = action;
+        again.href.clear();
+        more->append(again);
+        return true;
+    }
     return replan(href, current.value(), more);
 }
 
