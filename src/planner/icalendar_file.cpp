@@ -3,6 +3,7 @@
 #include "icalendar_parts.h"
 #include "planner_rules.h"
 
+#include <QHash>
 #include <QSet>
 #include <QStringDecoder>
 #include <numeric>
@@ -94,6 +95,9 @@ public:
     {
     }
 
+    // The occurrences of a recurring series that items of their own (with a
+    // RECURRENCE-ID) move or call off: the series itself no longer has them.
+    void noteExceptions(icalcomponent* calendar);
     void read(icalcomponent* item, bool todo);
     // The items in moment order.
     void finish();
@@ -110,6 +114,7 @@ private:
 
     qint64 m_now;
     ICalendarFile::ReadResult& m_result;
+    QHash<QByteArray, QList<struct icaltimetype>> m_exceptions; // by UID
     QList<qint64> m_order;
 };
 
@@ -146,16 +151,23 @@ qint64 ItemReader::nextOccurrence(icalcomponent* item, const struct icaltimetype
 {
     const qint64 first = secondsOf(start);
     icalproperty* rule = icalcomponent_get_first_property(item, ICAL_RRULE_PROPERTY);
-    if (!rule || ringing(alarm, first, length) >= m_now)
+    if (!rule)
         return first;
     QList<struct icaltimetype> excluded;
     for (icalproperty* exdate = icalcomponent_get_first_property(item, ICAL_EXDATE_PROPERTY); exdate;
-         exdate = icalcomponent_get_next_property(item, ICAL_EXDATE_PROPERTY)) {
-        struct icaltimetype time = icalproperty_get_exdate(exdate);
+         exdate = icalcomponent_get_next_property(item, ICAL_EXDATE_PROPERTY))
+        excluded.append(icalproperty_get_exdate(exdate));
+    if (const char* uid = icalcomponent_get_uid(item))
+        excluded.append(m_exceptions.value(QByteArray(uid)));
+    bool firstStands = true;
+    for (struct icaltimetype& time : excluded) {
         if (!time.zone && !time.is_date)
             time.zone = start.zone;
-        excluded.append(time);
+        if (icaltime_compare(time, start) == 0)
+            firstStands = false;
     }
+    if (firstStands && ringing(alarm, first, length) >= m_now)
+        return first;
     const struct icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
     icalrecur_iterator* iterator = icalrecur_iterator_new(recurrence, start);
     if (!iterator)
@@ -178,6 +190,20 @@ qint64 ItemReader::nextOccurrence(icalcomponent* item, const struct icaltimetype
     found = walk(iterator, start, alarm, length, excluded, &reached);
     icalrecur_iterator_free(iterator);
     return found < 0 ? first : found;
+}
+
+void ItemReader::noteExceptions(icalcomponent* calendar)
+{
+    for (icalcomponent* item = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); item;
+         item = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
+        icalproperty* moved = icalcomponent_get_first_property(item, ICAL_RECURRENCEID_PROPERTY);
+        const char* uid = icalcomponent_get_uid(item);
+        if (!moved || !uid)
+            continue;
+        const struct icaltimetype time = icalproperty_get_datetime_with_component(moved, item);
+        if (isSet(time))
+            m_exceptions[QByteArray(uid)].append(time);
+    }
 }
 
 void ItemReader::read(icalcomponent* item, bool todo)
@@ -361,6 +387,8 @@ ReadResult read(const QByteArray& input, const QDateTime& now)
         return result;
     }
     ItemReader reader(now, result);
+    for (icalcomponent* calendar : calendars)
+        reader.noteExceptions(calendar);
     for (icalcomponent* calendar : calendars) {
         for (icalcomponent* item = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); item;
              item = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {

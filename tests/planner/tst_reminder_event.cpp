@@ -147,6 +147,34 @@ private slots:
         const auto after = ReminderEvent::read(weekly, next.occurrence->moment.addSecs(1));
         QCOMPARE(after.occurrence->moment, QDateTime(QDate(2030, 1, 21), QTime(8, 0)));
 
+        // One Monday moved to the afternoon and the next called off, as a
+        // phone writes them: the series rings at neither's old time.
+        const QByteArray exceptions = "BEGIN:VEVENT\r\nUID:w1\r\nDTSTAMP:20300101T000000Z\r\n"
+                                      "RECURRENCE-ID:20300114T070000Z\r\nDTSTART:20300114T140000Z\r\n"
+                                      "SUMMARY:Планёрка\r\nEND:VEVENT\r\n"
+                                      "BEGIN:VEVENT\r\nUID:w1\r\nDTSTAMP:20300101T000000Z\r\n"
+                                      "RECURRENCE-ID:20300121T070000Z\r\nDTSTART:20300121T070000Z\r\n"
+                                      "STATUS:CANCELLED\r\nSUMMARY:Планёрка\r\nEND:VEVENT\r\n";
+        const QByteArray withExceptions =
+            calendarWith("BEGIN:VEVENT\r\nUID:w1\r\nDTSTAMP:20300101T000000Z\r\n"
+                         "DTSTART:20300107T070000Z\r\nRRULE:FREQ=WEEKLY\r\n"
+                         "SUMMARY:Планёрка\r\nEND:VEVENT\r\n" +
+                         exceptions);
+        const auto moved14 = ReminderEvent::read(withExceptions, kNow);
+        QCOMPARE(moved14.occurrence->moment, QDateTime(QDate(2030, 1, 14), QTime(15, 0)));
+        const auto after14 = ReminderEvent::read(withExceptions, moved14.occurrence->moment.addSecs(1));
+        QCOMPARE(after14.occurrence->moment, QDateTime(QDate(2030, 1, 28), QTime(8, 0)));
+        // The series' very first occurrence moved: not rung at its old time either.
+        const QByteArray firstMoved =
+            calendarWith("BEGIN:VEVENT\r\nUID:w2\r\nDTSTAMP:20300101T000000Z\r\n"
+                         "DTSTART:20300114T070000Z\r\nRRULE:FREQ=WEEKLY\r\n"
+                         "SUMMARY:Йога\r\nEND:VEVENT\r\n"
+                         "BEGIN:VEVENT\r\nUID:w2\r\nDTSTAMP:20300101T000000Z\r\n"
+                         "RECURRENCE-ID:20300114T070000Z\r\n"
+                         "DTSTART:20300115T070000Z\r\nSUMMARY:Йога\r\nEND:VEVENT\r\n");
+        QCOMPARE(ReminderEvent::read(firstMoved, kNow).occurrence->moment,
+                 QDateTime(QDate(2030, 1, 15), QTime(8, 0)));
+
         // A to-do with a due moment is taken; one with no date, and a cancelled event, are not.
         const auto todo = ReminderEvent::read(
             calendarWith("BEGIN:VTODO\r\nUID:t1\r\nDTSTAMP:20300101T000000Z\r\nDUE:20300111T090000Z\r\n"
