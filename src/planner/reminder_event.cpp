@@ -42,7 +42,9 @@ bool hasZone(icalcomponent* calendar, const QByteArray& tzid)
 }
 
 // Moves one dated property of item by delta seconds, in its own zone. A date
-// moved by part of a day becomes a time of day in the machine's zone.
+// moved to another day's beginning here stays a date (whole days, whatever a
+// change of summer time between them); moved by part of a day it becomes a
+// time of day in the machine's zone.
 void shift(icalcomponent* calendar, icalcomponent* item, icalproperty_kind kind, qint64 delta)
 {
     icalproperty* property = icalcomponent_get_first_property(item, kind);
@@ -52,7 +54,7 @@ void shift(icalcomponent* calendar, icalcomponent* item, icalproperty_kind kind,
     if (icaltime_is_null_time(time))
         return;
     const qint64 moved = secondsOf(time) + delta;
-    if (!time.is_date || delta % 86400 == 0) {
+    if (!time.is_date || localOf(moved).time() == QTime(0, 0)) {
         const struct icaltimetype next = icalTimeLike(moved, time);
         icalproperty_set_value(property,
                                time.is_date ? icalvalue_new_date(next) : icalvalue_new_datetime(next));

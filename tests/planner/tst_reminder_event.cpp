@@ -131,6 +131,15 @@ private slots:
         const auto moved = ReminderEvent::changed(allDay, day, twoDaysOn, kNow);
         QVERIFY(moved && moved->contains("DTSTART;VALUE=DATE:20300122"));
         QCOMPARE(*ReminderEvent::read(*moved, kNow).occurrence, twoDaysOn);
+        // Across the night summer time begins (31 March): still whole days, still all day.
+        const QByteArray spring =
+            calendarWith("BEGIN:VEVENT\r\nUID:d2\r\nDTSTAMP:20300101T000000Z\r\n"
+                         "DTSTART;VALUE=DATE:20300330\r\nSUMMARY:Дача\r\nEND:VEVENT\r\n");
+        const Occurrence saturday = *ReminderEvent::read(spring, kNow).occurrence;
+        const Occurrence monday{saturday.text, QDateTime(QDate(2030, 4, 1), QTime(0, 0))};
+        const auto overTheChange = ReminderEvent::changed(spring, saturday, monday, kNow);
+        QVERIFY(overTheChange && overTheChange->contains("DTSTART;VALUE=DATE:20300401"));
+        QCOMPARE(*ReminderEvent::read(*overTheChange, kNow).occurrence, monday);
         const Occurrence atTen{day.text, day.moment.addSecs(10 * 3600)};
         const auto timed = ReminderEvent::changed(allDay, day, atTen, kNow);
         QVERIFY(timed);
