@@ -210,6 +210,10 @@ Dav::Result<bool> ContactSync::putChanged(Action action, QList<Action>* more)
         auto written = m_collection.put(action.href, *merged, action.etag);
         if (!written)
             return written.failure();
+        if (written->status == Dav::WriteStatus::Refused) {
+            ++m_report.refused;
+            return true; // left for the next sync
+        }
         if (written->status == Dav::WriteStatus::Done) {
             // What the card now says of our fields is what is in step (a
             // third number may have moved up into an emptied one).
@@ -270,6 +274,13 @@ Dav::Result<bool> ContactSync::putNew(const Action& action, QList<Action>* more)
     auto written = m_collection.put(href, card, {});
     if (!written)
         return written.failure();
+    if (written->status == Dav::WriteStatus::Refused) {
+        // It never reached the server: the contact goes up afresh next time.
+        if (!state.remove(m_key, href, &why))
+            return databaseFailure(why);
+        ++m_report.refused;
+        return true;
+    }
     if (written->status == Dav::WriteStatus::Done) {
         const Contact readBack = VCard::readOne(card).value_or(action.contact);
         if (!state.put(m_key, {href, written->etag, action.key, VCard::fingerprint(readBack), card}, &why))
@@ -302,6 +313,10 @@ Dav::Result<bool> ContactSync::deleteRemote(const Action& action, QList<Action>*
     auto removed = m_collection.remove(action.href, action.etag);
     if (!removed)
         return removed.failure();
+    if (removed.value() == Dav::WriteStatus::Refused) {
+        ++m_report.refused;
+        return true; // asked again at the next sync
+    }
     if (removed.value() == Dav::WriteStatus::Done) {
         if (!SyncState(m_database.BigBd()).remove(m_key, action.href, &why))
             return databaseFailure(why);

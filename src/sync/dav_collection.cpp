@@ -13,6 +13,14 @@ constexpr int kMaxSyncRounds = 100;
 const PropName kEtag{Ns::Dav, QStringLiteral("getetag")};
 const PropName kResourceType{Ns::Dav, QStringLiteral("resourcetype")};
 
+// What a server answers about the one item written, not about the account
+// or itself: a read-only calendar, an item too large or not to its liking.
+bool isRefusal(int status)
+{
+    return status == 400 || status == 403 || status == 405 || status == 409 || status == 413 ||
+           status == 415 || status == 422;
+}
+
 bool isSuccess(int status)
 {
     return status >= 200 && status < 300;
@@ -45,8 +53,8 @@ struct Answered
 };
 
 // A request whose answer must be a readable multistatus (207).
-Result<Answered> multistatus(Client& client, const QByteArray& method, const QUrl& url, const QByteArray& body,
-                             Depth depth)
+Result<Answered> multistatus(Client& client, const QByteArray& method, const QUrl& url,
+                             const QByteArray& body, Depth depth)
 {
     Result<Response> response = client.request(method, url, body, {}, depth);
     if (!response)
@@ -273,6 +281,8 @@ Result<Written> Collection::put(const QString& href, const QByteArray& data, con
         return response.failure();
     if (response->status == 412)
         return Written{WriteStatus::PreconditionFailed, {}};
+    if (isRefusal(response->status))
+        return Written{WriteStatus::Refused, {}};
     if (!isSuccess(response->status))
         return serverFailure(response.value());
     Written written;
@@ -289,7 +299,8 @@ Result<Written> Collection::put(const QString& href, const QByteArray& data, con
 
 Result<QString> Collection::etagOf(const QString& href)
 {
-    const Result<Answered> answered = multistatus(m_client, "PROPFIND", urlOf(href), propfindBody({kEtag}), Depth::Zero);
+    const Result<Answered> answered =
+        multistatus(m_client, "PROPFIND", urlOf(href), propfindBody({kEtag}), Depth::Zero);
     if (!answered)
         return answered.failure();
     for (const Resource& resource : answered->answer.resources) {
@@ -309,6 +320,8 @@ Result<WriteStatus> Collection::remove(const QString& href, const QString& etag)
         return response.failure();
     if (response->status == 412)
         return WriteStatus::PreconditionFailed;
+    if (isRefusal(response->status))
+        return WriteStatus::Refused;
     if (isSuccess(response->status) || response->status == 404)
         return WriteStatus::Done;
     return serverFailure(response.value());

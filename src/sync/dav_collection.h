@@ -55,6 +55,7 @@ struct Fetched
 enum class WriteStatus {
     Done,
     PreconditionFailed, // the item is not as the ETag said: someone else changed it
+    Refused, // the server will not take this write (forbidden, too large, not valid): the others may go on
 };
 
 struct Written

@@ -228,6 +228,10 @@ Dav::Result<bool> ReminderSync::putChanged(Action action, QList<Action>* more)
     auto written = m_collection.put(action.href, *merged, action.etag);
     if (!written)
         return written.failure();
+    if (written->status == Dav::WriteStatus::Refused) {
+        ++m_report.refused;
+        return true; // left for the next sync
+    }
     if (written->status == Dav::WriteStatus::Done) {
         if (!state.put(m_key,
                        {action.href, written->etag, action.key, ReminderEvent::fingerprint(action.reminder),
@@ -259,6 +263,13 @@ Dav::Result<bool> ReminderSync::putNew(const Action& action, QList<Action>* more
     auto written = m_collection.put(href, event, {});
     if (!written)
         return written.failure();
+    if (written->status == Dav::WriteStatus::Refused) {
+        // It never reached the server: the reminder goes up afresh next time.
+        if (!state.remove(m_key, href, &why))
+            return databaseFailure(why);
+        ++m_report.refused;
+        return true;
+    }
     if (written->status == Dav::WriteStatus::Done) {
         if (!state.put(m_key, {href, written->etag, action.key, fingerprint, event}, &why))
             return databaseFailure(why);
@@ -289,6 +300,10 @@ Dav::Result<bool> ReminderSync::deleteRemote(const Action& action, QList<Action>
     auto removed = m_collection.remove(action.href, action.etag);
     if (!removed)
         return removed.failure();
+    if (removed.value() == Dav::WriteStatus::Refused) {
+        ++m_report.refused;
+        return true; // asked again at the next sync
+    }
     if (removed.value() == Dav::WriteStatus::Done) {
         if (!SyncState(m_database.BigBd()).remove(m_key, action.href, &why))
             return databaseFailure(why);

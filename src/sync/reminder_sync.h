@@ -23,6 +23,7 @@ public:
         int deletedHere = 0;
         int deletedThere = 0;
         int conflicts = 0;  // reminders kept twice, the local version as a second one
+        int refused = 0;    // writes the server would not take, tried again at the next sync
         int unreadable = 0; // events on the server that could not be read, left alone
     };
 

@@ -112,7 +112,7 @@ SyncService::Outcome SyncService::syncOnce(const Account& account, const QDateTi
         }
         const ContactSync::Report& done = report.value();
         said.append(summaryOf(What::Contacts, done.down, done.up, done.deletedHere, done.deletedThere,
-                              done.conflicts));
+                              done.conflicts, done.refused));
         outcome.contactsChangedHere = done.down + done.deletedHere + done.conflicts;
     }
     if (calendar) {
@@ -127,7 +127,7 @@ SyncService::Outcome SyncService::syncOnce(const Account& account, const QDateTi
         }
         const ReminderSync::Report& done = report.value();
         said.append(summaryOf(What::Reminders, done.down, done.up, done.deletedHere, done.deletedThere,
-                              done.conflicts));
+                              done.conflicts, done.refused));
         outcome.remindersChangedHere = done.down + done.deletedHere + done.conflicts;
     }
     outcome.summary = said.join(QLatin1Char(' '));
@@ -147,10 +147,11 @@ SyncService::~SyncService()
         m_worker.join();
 }
 
-QString SyncService::summaryOf(What what, int down, int up, int deletedHere, int deletedThere, int conflicts)
+QString SyncService::summaryOf(What what, int down, int up, int deletedHere, int deletedThere, int conflicts,
+                               int refused)
 {
     const bool contacts = what == What::Contacts;
-    if (down + up + deletedHere + deletedThere + conflicts == 0)
+    if (down + up + deletedHere + deletedThere + conflicts + refused == 0)
         return contacts ? QStringLiteral("Контакты уже совпадают с сервером.")
                         : QStringLiteral("Напоминания уже совпадают с сервером.");
     QString text = (contacts ? QStringLiteral("Контакты: получено с сервера: %1, отправлено: %2")
@@ -161,6 +162,8 @@ QString SyncService::summaryOf(What what, int down, int up, int deletedHere, int
         text += QStringLiteral(", удалено здесь: %1, на сервере: %2").arg(deletedHere).arg(deletedThere);
     if (conflicts > 0)
         text += QStringLiteral(", конфликтов: %1 (обе версии сохранены)").arg(conflicts);
+    if (refused > 0)
+        text += QStringLiteral(", сервер не принял изменений: %1 (они остались здесь)").arg(refused);
     return text + QLatin1Char('.');
 }
 

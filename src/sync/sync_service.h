@@ -59,7 +59,8 @@ public:
 
     // What a sync of contacts or reminders says in words.
     enum class What { Contacts, Reminders };
-    static QString summaryOf(What what, int down, int up, int deletedHere, int deletedThere, int conflicts);
+    static QString summaryOf(What what, int down, int up, int deletedHere, int deletedThere, int conflicts,
+                             int refused);
 
 signals:
     void syncStarted();

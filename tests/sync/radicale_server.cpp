@@ -2,6 +2,8 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -123,6 +125,22 @@ bool RadicaleServer::makeCertificate()
     return true;
 }
 
+bool RadicaleServer::setReadOnly(const QString& collection)
+{
+    // Each user owns what is under their name, as Radicale's owner_only
+    // rights say; Radicale reads this file again at every request.
+    m_readOnly = collection;
+    QString rights;
+    if (!collection.isEmpty())
+        rights += QStringLiteral("[read-only]\nuser: .+\ncollection: {user}/%1\npermissions: r\n")
+                      .arg(QRegularExpression::escape(collection));
+    rights += QStringLiteral("[root]\nuser: .+\ncollection:\npermissions: R\n"
+                             "[principal]\nuser: .+\ncollection: {user}\npermissions: RW\n"
+                             "[collections]\nuser: .+\ncollection: {user}/[^/]+\npermissions: rw\n");
+    QSaveFile file(m_dir.filePath(QStringLiteral("rights")));
+    return file.open(QIODevice::WriteOnly) && file.write(rights.toUtf8()) > 0 && file.commit();
+}
+
 bool RadicaleServer::writeConfig(const Options& options, int port)
 {
     QFile users(m_dir.filePath(QStringLiteral("users")));
@@ -139,15 +157,16 @@ bool RadicaleServer::writeConfig(const Options& options, int port)
                            m_dir.filePath(QStringLiteral("server.key")));
     config += QStringLiteral("[auth]\ntype = htpasswd\nhtpasswd_filename = %1\nhtpasswd_encryption = plain\n"
                              "delay = 0\n"
-                             "[rights]\ntype = owner_only\n"
+                             "[rights]\ntype = from_file\nfile = %4\n"
                              "[storage]\nfilesystem_folder = %2\n"
                              "[web]\ntype = none\n"
                              "[logging]\nlevel = %3\nmask_passwords = True\n")
                   .arg(users.fileName(), m_dir.filePath(QStringLiteral("collections")),
                        // Over https the tests mean to break handshakes: no need to hear of each.
-                       m_https ? QStringLiteral("critical") : QStringLiteral("error"));
+                       m_https ? QStringLiteral("critical") : QStringLiteral("error"),
+                       m_dir.filePath(QStringLiteral("rights")));
     QFile file(m_dir.filePath(QStringLiteral("config")));
-    return file.open(QIODevice::WriteOnly) && file.write(config.toUtf8()) > 0;
+    return file.open(QIODevice::WriteOnly) && file.write(config.toUtf8()) > 0 && setReadOnly(m_readOnly);
 }
 
 bool RadicaleServer::start(const Options& options, int port)

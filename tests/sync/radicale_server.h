@@ -35,6 +35,10 @@ public:
     // while the server is stopped.
     QString storageFolder() const { return m_dir.filePath(QStringLiteral("collections")); }
 
+    // Every user's collection of that name (their "calendar/", say) reads
+    // but takes no writes from now on; an empty name takes that back.
+    bool setReadOnly(const QString& collection);
+
     void stop();
     // Starts it again on the same storage, users and certificate, and on the
     // same port, as a server that comes back where it was: the sync state
@@ -54,6 +58,7 @@ private:
     bool m_https = false;
     QString m_certificateSha256;
     QString m_error;
+    QString m_readOnly;
 };
 
 // A loopback port on which nobody listens.

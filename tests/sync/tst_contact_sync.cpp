@@ -7,6 +7,7 @@
 #include "dav_discovery.h"
 #include "profile_database.h"
 #include "radicale_server.h"
+#include "sync_service.h"
 #include "sync_state.h"
 #include "test_home.h"
 #include "vcard_merge.h"
@@ -339,6 +340,43 @@ private slots:
         QCOMPARE(world.remote()["Елова"].phone1, QStringLiteral("200"));
         QCOMPARE(report->conflicts, 0);
         QCOMPARE(world.local().size(), 2);
+    }
+
+    void writesTheServerRefusesStayHereAndHoldUpNothingElse()
+    {
+        World world;
+        QVERIFY(!world.put(person("Зайцева", "100")).isEmpty());
+        QVERIFY(!world.put(person("Иволгина", "100")).isEmpty());
+        QVERIFY(world.sync());
+        // The address book becomes read-only: an edit, a new contact and a
+        // deletion made here are each refused, and the change from there still comes down.
+        QVERIFY(world.server.setReadOnly(QStringLiteral("contacts")));
+        QVERIFY(world.editHere("Зайцева", "200"));
+        QVERIFY(world.database.BookTable.insert(person("Калинина", "300").toValues()));
+        QVERIFY(world.removeHere("Иволгина"));
+        const QStringList here = world.localLines();
+        auto report = world.sync();
+        QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
+        QCOMPARE(report->refused, 3);
+        QCOMPARE(world.localLines(), here);
+        QCOMPARE(world.remoteLines(), (QStringList{"Зайцева: 100", "Иволгина: 100"}));
+        QCOMPARE(
+            SyncService::summaryOf(SyncService::What::Contacts, report->down, report->up, report->deletedHere,
+                                   report->deletedThere, report->conflicts, report->refused),
+            QStringLiteral("Контакты: получено с сервера: 0, отправлено: 0, сервер не принял изменений: 3 "
+                           "(они остались здесь)."));
+        // Each sync asks again; once the server takes writes, all three go up.
+        report = world.sync();
+        QVERIFY(report);
+        QCOMPARE(report->refused, 3);
+        QVERIFY(world.server.setReadOnly({}));
+        report = world.sync();
+        QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
+        QCOMPARE(report->refused, 0);
+        QCOMPARE(report->up, 2);
+        QCOMPARE(report->deletedThere, 1);
+        QCOMPARE(world.remoteLines(), (QStringList{"Зайцева: 200", "Калинина: 300"}));
+        QCOMPARE(world.localLines(), world.remoteLines());
     }
 
     void failuresSayWhatWentWrongAndChangeNothing()

@@ -353,6 +353,41 @@ private slots:
         QCOMPARE(world.remote().size(), 2);
     }
 
+    void aCalendarThatTakesNoWritesKeepsEverythingHere()
+    {
+        World world;
+        QVERIFY(!world.put(phoneEvent("r1", QStringLiteral("Приём"), "20300121T120000")).isEmpty());
+        QVERIFY(world.sync());
+        QVERIFY(!world.put(phoneEvent("r2", QStringLiteral("С телефона"), "20300123T120000")).isEmpty());
+        // Then the calendar turns read-only for the account, as a shared or subscribed one is.
+        QVERIFY(world.server.setReadOnly(QStringLiteral("calendar")));
+        QVERIFY(world.items.addReminder(QStringLiteral("Новое"), at(22, 10)));
+        QCOMPARE(world.items.postponeReminder(world.keyOf(QStringLiteral("Приём")), at(21, 12)),
+                 DueItems::Written::Done);
+        auto report = world.sync();
+        QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
+        QCOMPARE(report->refused, 2);
+        QCOMPARE(report->down, 1);
+        QCOMPARE(world.local(), (QMultiMap<QString, QDateTime>{{QStringLiteral("Новое"), at(22, 10)},
+                                                               {QStringLiteral("Приём"), at(21, 12)},
+                                                               {QStringLiteral("С телефона"), at(23, 10)}}));
+        // Asked again at each sync; deleted here meanwhile, asked as a deletion.
+        QVERIFY(world.items.removeReminder(world.keyOf(QStringLiteral("С телефона"))));
+        report = world.sync();
+        QVERIFY(report);
+        QCOMPARE(report->refused, 3);
+        QCOMPARE(world.remote().size(), 2);
+
+        QVERIFY(world.server.setReadOnly({}));
+        report = world.sync();
+        QVERIFY2(report, report ? "" : qPrintable(report.failure().message));
+        QCOMPARE(report->refused, 0);
+        QCOMPARE(report->up, 2);
+        QCOMPARE(report->deletedThere, 1);
+        QCOMPARE(world.remote().keys(), (QStringList{QStringLiteral("Новое"), QStringLiteral("Приём")}));
+        QVERIFY(nothingDone(world.sync()));
+    }
+
     void theServiceSyncsWhatTheAccountHas()
     {
         // A calendar and no address book: the reminders sync, and nothing is said of contacts.
