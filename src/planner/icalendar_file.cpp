@@ -250,8 +250,7 @@ void ItemReader::read(icalcomponent* item, bool todo)
         moment = ringing(alarm, nextOccurrence(item, start, alarm, length), length);
     }
     ICalendarFile::Found found;
-    found.text = PlannerRules::cutToColumn(summary.isEmpty() ? QStringLiteral("Событие") : summary,
-                                           PlannerRules::kTextLength);
+    found.text = ICalendarFile::reminderText(summary);
     found.moment = localOf(moment);
     if (!found.moment.isValid()) {
         skip(label, QStringLiteral("дата не читается"));
@@ -348,6 +347,13 @@ bool write(const QList<Reminder>& reminders, const QList<Task>& tasks, const QLi
     *out = QByteArray(text);
     free(text);
     return true;
+}
+
+QString reminderText(const QString& summary)
+{
+    const QString text = summary.simplified();
+    return PlannerRules::cutToColumn(text.isEmpty() ? QStringLiteral("Событие") : text,
+                                     PlannerRules::kTextLength);
 }
 
 ReadResult read(const QByteArray& input, const QDateTime& now)

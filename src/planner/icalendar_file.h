@@ -62,4 +62,8 @@ struct ReadResult
 // Recurring items give their next occurrence from now on.
 ReadResult read(const QByteArray& bytes, const QDateTime& now);
 
+// An item's summary as a reminder's text: its blanks simplified, cut to the
+// column, "Событие" when there is none.
+QString reminderText(const QString& summary);
+
 } // namespace ICalendarFile

@@ -161,7 +161,10 @@ std::optional<QByteArray> changed(const QByteArray& data, const Occurrence& from
 
 QByteArray fingerprint(const Occurrence& occurrence)
 {
-    return occurrence.moment.toString(Qt::ISODate).toLatin1() + '\n' + occurrence.text.toUtf8();
+    // The text as it reads once it has been to the server and back, so that
+    // the trip alone (blanks simplified, an empty one named) changes nothing.
+    return occurrence.moment.toString(Qt::ISODate).toLatin1() + '\n' +
+           ICalendarFile::reminderText(occurrence.text).toUtf8();
 }
 
 std::optional<Occurrence> fromFingerprint(const QByteArray& fingerprint)

@@ -292,7 +292,7 @@ private slots:
         QVERIFY(nothingDone(world.sync()));
     }
 
-    void aSummaryLongerThanTheColumnStaysWholeThere()
+    void textsComeBackFromTheServerAsTheyWent()
     {
         World world;
         // An emoji across the column's end: the reminder keeps the 49 letters before it.
@@ -311,6 +311,15 @@ private slots:
         QCOMPARE(world.remote().keys(), QStringList{summary});
         QVERIFY(world.remote().value(summary).data.contains("DTSTART;TZID=Europe/Moscow:20300119T170000"));
         QVERIFY(nothingDone(world.sync()));
+
+        // A text with doubled blanks reads back simplified from any calendar:
+        // the phone adding a place to its event does not make that a change of text.
+        const QString spaced = QStringLiteral("Купить  хлеб");
+        QVERIFY(world.items.addReminder(spaced, at(24, 9)));
+        QCOMPARE(world.sync()->up, 1);
+        QVERIFY(world.editRemote(spaced, "END:VEVENT", "LOCATION:Булочная\r\nEND:VEVENT"));
+        QVERIFY(nothingDone(world.sync()));
+        QCOMPARE(world.local().value(spaced), at(24, 9));
     }
 
     void aStaleTokenOrETagIsNoErrorForTheUser()
