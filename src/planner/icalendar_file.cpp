@@ -258,6 +258,7 @@ void ItemReader::read(icalcomponent* item, bool todo)
     }
     found.past = moment < m_now;
     found.recurring = !todo && icalcomponent_get_first_property(item, ICAL_RRULE_PROPERTY);
+    found.dueless = todo && !haveEnd;
     m_result.found.append(found);
     m_order.append(moment);
 }

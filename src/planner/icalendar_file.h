@@ -46,6 +46,7 @@ struct Found
     QDateTime moment; // local time of the alarm, else of the start (or due)
     bool past = false;
     bool recurring = false; // an event with a rule: the moment is its next occurrence
+    bool dueless = false;   // a to-do with no due moment, dated by its start or its alarm
 };
 struct Skipped
 {

@@ -108,14 +108,16 @@ Reading read(const QByteArray& data, const QDateTime& notBefore)
         return reading;
     reading.readable = true;
     for (const ICalendarFile::Found& found : result.found) {
+        // A phone's to-do without a due moment is a list entry, not a reminder.
+        if (found.dueless)
+            continue;
         reading.recurring = reading.recurring || found.recurring;
-        if (!found.past && !reading.toCome) {
-            reading.occurrence = Occurrence{found.text, found.moment};
-            reading.toCome = true;
-        }
+        if (reading.toCome)
+            continue;
+        // The first still to come, else the last that has passed.
+        reading.occurrence = Occurrence{found.text, found.moment};
+        reading.toCome = !found.past;
     }
-    if (!reading.toCome && !result.found.isEmpty())
-        reading.occurrence = Occurrence{result.found.last().text, result.found.last().moment};
     return reading;
 }
 

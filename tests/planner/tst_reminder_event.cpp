@@ -196,6 +196,12 @@ private slots:
                 "BEGIN:VTODO\r\nUID:t2\r\nDTSTAMP:20300101T000000Z\r\nSUMMARY:Когда-нибудь\r\nEND:VTODO\r\n"),
             kNow);
         QVERIFY(undated.readable && !undated.occurrence);
+        // Nor one dated only by its start: it has no due moment.
+        const auto started = ReminderEvent::read(
+            calendarWith("BEGIN:VTODO\r\nUID:t3\r\nDTSTAMP:20300101T000000Z\r\nDTSTART:20300112T090000Z\r\n"
+                         "SUMMARY:Начать ремонт\r\nEND:VTODO\r\n"),
+            kNow);
+        QVERIFY(started.readable && !started.occurrence);
         const QByteArray cancelled = phoneEvent("20300115T120000", "STATUS:CANCELLED\r\n");
         const auto off = ReminderEvent::read(cancelled, kNow);
         QVERIFY(off.readable && !off.occurrence);
