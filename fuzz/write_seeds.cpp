@@ -9,6 +9,7 @@
 #include "plugin_record.h"
 #include "profile_backup.h"
 #include "registry_store.h"
+#include "reminder_event.h"
 #include "vcard.h"
 
 #include <QBuffer>
@@ -206,8 +207,8 @@ void icalendarSeeds()
     QByteArray bytes;
     QString error;
     if (!ICalendarFile::write(
-            {{1, QStringLiteral("Позвонить маме"), QDateTime(QDate(2024, 3, 20), QTime(18, 0))},
-             {2, QStringLiteral("Оплатить счёт"), QDateTime(QDate(2023, 12, 31), QTime(23, 59))}},
+            {{1, QStringLiteral("Позвонить маме"), QDateTime(QDate(2024, 3, 20), QTime(18, 0)), {}},
+             {2, QStringLiteral("Оплатить счёт"), QDateTime(QDate(2023, 12, 31), QTime(23, 59)), {}}},
             {{3, QStringLiteral("Резервная копия"), QStringLiteral("/usr/bin/true"),
               QDateTime(QDate(2024, 4, 1), QTime(3, 0))}},
             {{4, QStringLiteral("Иванов Пётр"), QDate(1980, 2, 29)}}, zone, stamp, &bytes, &error))
@@ -221,6 +222,25 @@ void icalendarSeeds()
         "DESCRIPTION:x\r\nEND:VALARM\r\nEND:VEVENT\r\nBEGIN:VTODO\r\nUID:b@example.org\r\nDTSTAMP:"
         "20240301T0000"
         "00Z\r\nDUE;VALUE=DATE:20240401\r\nSUMMARY:Налоги\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+    // A server's events: one made here, and a phone's in its own zone with a
+    // place, two alarms and a series with a moved occurrence.
+    put(QStringLiteral("reminder_event"), QStringLiteral("ours.ics"),
+        ReminderEvent::create("ours-1",
+                              {QStringLiteral("Позвонить маме"), QDateTime(QDate(2024, 3, 20), QTime(18, 0))},
+                              zone, stamp));
+    put(QStringLiteral("reminder_event"), QStringLiteral("phone.ics"),
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//RU\r\nBEGIN:VTIMEZONE\r\nTZID:Europe/Moscow\r\n"
+        "BEGIN:STANDARD\r\nDTSTART:19700101T000000\r\nTZOFFSETFROM:+0300\r\nTZOFFSETTO:+0300\r\nTZNAME:"
+        "MSK\r\n"
+        "END:STANDARD\r\nEND:VTIMEZONE\r\nBEGIN:VEVENT\r\nUID:p1\r\nDTSTAMP:20240301T000000Z\r\n"
+        "DTSTART;TZID=Europe/Moscow:20240318T120000\r\nDTEND;TZID=Europe/Moscow:20240318T130000\r\n"
+        "RRULE:FREQ=WEEKLY\r\nSUMMARY:Стоматолог\r\nLOCATION:ул. Ленина\\, 1\r\n"
+        "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+        "BEGIN:VALARM\r\nACTION:AUDIO\r\nTRIGGER;VALUE=DATE-TIME:20240318T060000Z\r\nEND:VALARM\r\n"
+        "END:VEVENT\r\nBEGIN:VEVENT\r\nUID:p1\r\nDTSTAMP:20240301T000000Z\r\n"
+        "RECURRENCE-ID;TZID=Europe/Moscow:20240325T120000\r\nDTSTART;TZID=Europe/Moscow:20240325T150000\r\n"
+        "SUMMARY:Стоматолог\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:d1\r\nDTSTAMP:20240301T000000Z\r\n"
+        "DTSTART;VALUE=DATE:20240330\r\nSUMMARY:Дача\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
 }
 
 void backupSeeds(const QString& schemaFile)

@@ -19,7 +19,7 @@ build=${QUILL_FUZZ_BUILD:-build-fuzz}
 jobs=${QUILL_FUZZ_JOBS:-2}
 
 all_targets=(backup_archive backup_manifest catalogue compound_document device_bitmap history_file icalendar
-    idea_file link_categories plugin_record registry_store sealed_values text_decoding vcard)
+    idea_file link_categories plugin_record registry_store reminder_event sealed_values text_decoding vcard)
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then targets=("${all_targets[@]}"); fi
 
