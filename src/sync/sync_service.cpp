@@ -1,9 +1,12 @@
 #include "sync_service.h"
 
+#include "read_failure.h"
+
 #include "clock.h"
 #include "contact_sync.h"
 #include "dav_discovery.h"
 #include "profile_database.h"
+#include "read_failure.h"
 #include "reminder_sync.h"
 
 #include <QMetaObject>
@@ -182,7 +185,16 @@ bool SyncService::syncNow(const Account& account)
 {
     // What is still to come is told by the program's clock, read here on the window's thread.
     const bool started = startWorker([this, account, now = Clock::now()] {
-        const Outcome outcome = syncOnce(account, now);
+        Outcome outcome;
+        try {
+            outcome = syncOnce(account, now);
+        } catch (const ReadFailure& failure) {
+            // A profile that cannot be read (damaged, or locked for long by
+            // another program) ends this sync, never the program; what the
+            // sync had begun is rolled back as the stack unwinds.
+            outcome = {
+                false, QStringLiteral("Не удалось прочитать профиль: %1").arg(failure.message()), {}, 0, 0};
+        }
         QMetaObject::invokeMethod(
             this,
             [this, outcome] {

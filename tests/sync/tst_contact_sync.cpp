@@ -12,6 +12,8 @@
 #include "test_home.h"
 #include "vcard_merge.h"
 
+#include <QFile>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
 #include <functional>
@@ -377,6 +379,43 @@ private slots:
         QCOMPARE(report->deletedThere, 1);
         QCOMPARE(world.remoteLines(), (QStringList{"Зайцева: 200", "Калинина: 300"}));
         QCOMPARE(world.localLines(), world.remoteLines());
+    }
+
+    void aDamagedProfileEndsTheSyncNotTheProgram()
+    {
+        World world;
+        QVERIFY(!world.put(person("Лунева", "100")).isEmpty());
+        for (int n = 0; n < 200; ++n)
+            QVERIFY(
+                world.database.BookTable.insert(person(QStringLiteral("Местная %1").arg(n), "1").toValues()));
+        // The address book's table damaged on disk, its schema whole: the
+        // profile opens, and reading the contacts fails.
+        QSqlQuery where(world.database.BigBd());
+        QVERIFY(where.exec("SELECT rootpage FROM sqlite_master WHERE name = 'Адресная книга'") &&
+                where.next());
+        const qint64 rootPage = where.value(0).toLongLong();
+        QVERIFY(where.exec("PRAGMA page_size") && where.next());
+        const qint64 pageSize = where.value(0).toLongLong();
+        world.database.close();
+        QFile file(world.home.profileFolder() + QStringLiteral("/profile.mdb"));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek((rootPage - 1) * pageSize));
+        file.write(QByteArray(int(pageSize), '\x5a'));
+        file.close();
+
+        SyncService service;
+        QSignalSpy finished(&service, &SyncService::syncFinished);
+        const SyncService::Account account{
+            world.server.root().toString(), QStringLiteral("anna"),   kPassword, {}, {}, {},
+            world.home.documents(),         TestHome::programFolder()};
+        QVERIFY(service.syncNow(account));
+        QVERIFY(finished.wait(20000));
+        const auto outcome = finished.takeFirst().first().value<SyncService::Outcome>();
+        QVERIFY(!outcome.ok);
+        QVERIFY2(outcome.summary.startsWith(QStringLiteral("Не удалось прочитать профиль: ")),
+                 qPrintable(outcome.summary));
+        // The service is ready for the next sync.
+        QVERIFY(!service.isRunning());
     }
 
     void failuresSayWhatWentWrongAndChangeNothing()
