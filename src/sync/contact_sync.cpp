@@ -51,6 +51,9 @@ Dav::Result<ContactSync::Report> ContactSync::run()
     SyncState state(m_database.BigBd());
     Input input;
     input.state = state.items(m_key, &why);
+    // A state that cannot be read is no empty one: everything would go up again.
+    if (!why.isEmpty())
+        return databaseFailure(why);
     const auto incoming =
         SyncSteps::incoming(m_collection, m_info.syncCollection, input.state, state.token(m_key));
     if (!incoming)
@@ -203,7 +206,10 @@ Dav::Result<bool> ContactSync::putChanged(Action action, QList<Action>* more)
     for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
         const auto merged = VCard::mergeInto(action.data, action.contact, &why);
         if (!merged) {
-            // The server's card cannot be rewritten: ours goes up as a new one.
+            // The server's card cannot be rewritten: ours goes up as a new one,
+            // and this address no longer stands for the contact.
+            if (!SyncState(m_database.BigBd()).remove(m_key, action.href, &why))
+                return databaseFailure(why);
             more->append({Kind::PutNew, {}, action.key, action.contact, {}, {}, {}, action.localFingerprint});
             return true;
         }
@@ -236,6 +242,10 @@ Dav::Result<bool> ContactSync::putChanged(Action action, QList<Action>* more)
         if (!current)
             return current.failure();
         if (!current.value() || !current.value()->contact) {
+            // Gone or unreadable there: the contact goes up anew, and the old
+            // address is forgotten, or every sync would send it up again.
+            if (!SyncState(m_database.BigBd()).remove(m_key, action.href, &why))
+                return databaseFailure(why);
             more->append({Kind::PutNew, {}, action.key, action.contact, {}, {}, {}, action.localFingerprint});
             return true;
         }

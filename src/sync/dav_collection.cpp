@@ -258,8 +258,14 @@ Result<Fetched> Collection::fetch(const QStringList& hrefs)
             if (stands(resource) && resource.prop(dataNs, dataName))
                 fetched.items.append({key, resource.text(Ns::Dav, QStringLiteral("getetag")),
                                       resource.prop(dataNs, dataName)->text.toUtf8()});
-            else
+            else if (resource.status == 404)
                 fetched.missing.append(key);
+            else
+                // Not given for another reason (an error of the server's, a
+                // refusal): no sign that it is gone, so nothing is decided on it.
+                return unreadable(
+                    answered->response,
+                    QStringLiteral("запись %1 не выдана (код %2)").arg(key).arg(resource.status));
         }
         for (const QString& href : batch) {
             if (unanswered.contains(href))

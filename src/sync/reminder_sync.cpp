@@ -63,6 +63,9 @@ Dav::Result<ReminderSync::Report> ReminderSync::run()
     Input input;
     input.now = m_now;
     input.state = state.items(m_key, &why);
+    // A state that cannot be read is no empty one: everything would go up again.
+    if (!why.isEmpty())
+        return databaseFailure(why);
     const auto incoming =
         SyncSteps::incoming(m_collection, m_info.syncCollection, input.state, state.token(m_key));
     if (!incoming)

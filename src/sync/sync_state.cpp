@@ -32,8 +32,9 @@ QList<SyncState::Item> SyncState::items(const QString& collection, QString* erro
 {
     QSqlQuery read(m_connection);
     read.setForwardOnly(true);
-    read.prepare(QStringLiteral("SELECT \"Href\", \"Etag\", \"LocalKey\", \"Fingerprint\", \"Data\" FROM \"SyncItems\" "
-                                "WHERE \"Collection\" = ?"));
+    read.prepare(QStringLiteral(
+        "SELECT \"Href\", \"Etag\", \"LocalKey\", \"Fingerprint\", \"Data\" FROM \"SyncItems\" "
+        "WHERE \"Collection\" = ?"));
     read.addBindValue(collection);
     QList<Item> list;
     if (!read.exec()) {
@@ -43,6 +44,11 @@ QList<SyncState::Item> SyncState::items(const QString& collection, QString* erro
     while (read.next())
         list.append({read.value(0).toString(), read.value(1).toString(), read.value(2).toLongLong(),
                      read.value(3).toByteArray(), read.value(4).toByteArray()});
+    // Rows that stopped coming part way are a failure, not a shorter state.
+    if (read.lastError().isValid()) {
+        failWith(error, read);
+        return {};
+    }
     return list;
 }
 
@@ -50,8 +56,9 @@ std::optional<SyncState::Item> SyncState::itemOfLocal(const QString& collection,
 {
     QSqlQuery read(m_connection);
     read.setForwardOnly(true);
-    read.prepare(QStringLiteral("SELECT \"Href\", \"Etag\", \"LocalKey\", \"Fingerprint\", \"Data\" FROM \"SyncItems\" "
-                                "WHERE \"Collection\" = ? AND \"LocalKey\" = ? LIMIT 1"));
+    read.prepare(QStringLiteral(
+        "SELECT \"Href\", \"Etag\", \"LocalKey\", \"Fingerprint\", \"Data\" FROM \"SyncItems\" "
+        "WHERE \"Collection\" = ? AND \"LocalKey\" = ? LIMIT 1"));
     read.addBindValue(collection);
     read.addBindValue(localKey);
     if (!read.exec() || !read.next())
@@ -114,13 +121,15 @@ bool SyncState::setKind(const QString& collection, const QString& kind, QString*
 bool SyncState::keepOnly(const QString& kind, const QString& collection, QString* error)
 {
     QSqlQuery write(m_connection);
-    write.prepare(QStringLiteral("DELETE FROM \"SyncItems\" WHERE \"Collection\" IN (SELECT \"Collection\" FROM "
-                                 "\"SyncCollections\" WHERE \"Kind\" = ? AND \"Collection\" <> ?)"));
+    write.prepare(
+        QStringLiteral("DELETE FROM \"SyncItems\" WHERE \"Collection\" IN (SELECT \"Collection\" FROM "
+                       "\"SyncCollections\" WHERE \"Kind\" = ? AND \"Collection\" <> ?)"));
     write.addBindValue(kind);
     write.addBindValue(collection);
     if (!write.exec())
         return failWith(error, write);
-    write.prepare(QStringLiteral("DELETE FROM \"SyncCollections\" WHERE \"Kind\" = ? AND \"Collection\" <> ?"));
+    write.prepare(
+        QStringLiteral("DELETE FROM \"SyncCollections\" WHERE \"Kind\" = ? AND \"Collection\" <> ?"));
     write.addBindValue(kind);
     write.addBindValue(collection);
     return write.exec() || failWith(error, write);
