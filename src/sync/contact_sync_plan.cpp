@@ -1,5 +1,8 @@
 #include "contact_sync_plan.h"
 
+#include "vcard_merge.h"
+#include "vcard_syntax.h"
+
 #include <QHash>
 #include <QSet>
 
@@ -10,8 +13,8 @@ namespace {
 // The text fields of a contact that a card carries, for field-by-field work.
 QList<QString Contact::*> textFields()
 {
-    return {&Contact::name,  &Contact::surname, &Contact::patronymic, &Contact::phone1,
-            &Contact::phone2, &Contact::mail,   &Contact::icq,        &Contact::comment};
+    return {&Contact::name,   &Contact::surname, &Contact::patronymic, &Contact::phone1,
+            &Contact::phone2, &Contact::mail,    &Contact::icq,        &Contact::comment};
 }
 
 } // namespace
@@ -20,28 +23,36 @@ Contact conflictCopy(const Contact& local)
 {
     Contact copy = local;
     copy.surname = copy.surname.left(Contacts::kFieldLength - kConflictSuffix.size()) + kConflictSuffix;
-    copy.comment = (local.comment.isEmpty() ? kConflictComment : kConflictComment + QStringLiteral(": ") + local.comment)
-                       .left(Contacts::kCommentLength);
+    copy.comment =
+        (local.comment.isEmpty() ? kConflictComment : kConflictComment + QStringLiteral(": ") + local.comment)
+            .left(Contacts::kCommentLength);
     return copy;
 }
 
-std::optional<Contact> filledIn(const Contact& local, const Contact& remote)
+std::optional<Contact> filledIn(const Contact& localAsStored, const Contact& remoteAsRead)
 {
+    // Compared as a card holds them: trimmed, "---" for nothing, and the
+    // editor's starting date without a reminder for no birthday.
+    const Contact local = VCard::cardForm(localAsStored);
+    const Contact remote = VCard::cardForm(remoteAsRead);
     if (local.names() != remote.names())
         return std::nullopt;
-    Contact merged = local;
+    Contact merged = localAsStored;
     for (QString Contact::*field : textFields()) {
         const QString& mine = local.*field;
         const QString& theirs = remote.*field;
         if (mine.isEmpty())
-            merged.*field = theirs;
+            merged.*field = remoteAsRead.*field;
         else if (!theirs.isEmpty() && mine != theirs)
             return std::nullopt;
     }
-    if (!local.birthday.isValid()) {
-        merged.birthday = remote.birthday;
-        merged.remind = remote.remind;
-    } else if (remote.birthday.isValid() && local.birthday.date() != remote.birthday.date()) {
+    const auto hasBirthday = [](const Contact& form) {
+        return form.remind || form.birthday != VCardSyntax::startingBirthday();
+    };
+    if (!hasBirthday(local)) {
+        merged.birthday = remoteAsRead.birthday;
+        merged.remind = remoteAsRead.remind;
+    } else if (hasBirthday(remote) && local.birthday.date() != remote.birthday.date()) {
         return std::nullopt;
     }
     if (local.category == 0)
@@ -75,7 +86,7 @@ QList<Action> plan(const Input& input)
     QMultiHash<QString, qint64> unsyncedByNames;
     for (const Local& local : input.local)
         if (!hrefOfLocal.contains(local.key))
-            unsyncedByNames.insert(ContactLine::of(local.contact.names()), local.key);
+            unsyncedByNames.insert(ContactLine::of(VCard::cardForm(local.contact).names()), local.key);
 
     // What changed on the server.
     for (const Remote& remote : input.changed) {
@@ -88,7 +99,8 @@ QList<Action> plan(const Input& input)
             // A card we cannot read is left to the server; what we held for it stays as it was.
             continue;
         }
-        Action take{Kind::TakeRemote, remote.href, 0, *remote.contact, remote.data, remote.etag, remote.fingerprint, {}};
+        Action take{Kind::TakeRemote, remote.href,        0, *remote.contact, remote.data,
+                    remote.etag,      remote.fingerprint, {}};
         if (known != stateByHref.cend() && known->localKey && localByKey.contains(known->localKey)) {
             const Local& local = localByKey.value(known->localKey);
             localHandled.insert(local.key);
@@ -97,18 +109,19 @@ QList<Action> plan(const Input& input)
             if (changedHere(*known) && known->fingerprint == remote.fingerprint) {
                 // The server changed only what we do not keep: our edit goes
                 // up into its new card.
-                actions.append({Kind::PutChanged, remote.href, local.key, local.contact, remote.data, remote.etag,
-                                remote.fingerprint, local.fingerprint});
+                actions.append({Kind::PutChanged, remote.href, local.key, local.contact, remote.data,
+                                remote.etag, remote.fingerprint, local.fingerprint});
                 continue;
             }
             actions.append(take);
             if (changedHere(*known) && !sameAsOurs)
-                actions.append({Kind::InsertCopy, {}, local.key, conflictCopy(local.contact), {}, {}, {}, {}});
+                actions.append(
+                    {Kind::InsertCopy, {}, local.key, conflictCopy(local.contact), {}, {}, {}, {}});
             continue;
         }
         // A card new to us, or one whose contact was deleted here while it
         // changed there: the edit wins and the contact comes (back).
-        const QString names = ContactLine::of(remote.contact->names());
+        const QString names = ContactLine::of(VCard::cardForm(*remote.contact).names());
         bool paired = false;
         for (auto candidate = unsyncedByNames.find(names); candidate != unsyncedByNames.end(); ++candidate) {
             const Local& local = localByKey.value(candidate.value());
@@ -119,7 +132,8 @@ QList<Action> plan(const Input& input)
             } else {
                 take.key = local.key;
                 actions.append(take);
-                actions.append({Kind::InsertCopy, {}, local.key, conflictCopy(local.contact), {}, {}, {}, {}});
+                actions.append(
+                    {Kind::InsertCopy, {}, local.key, conflictCopy(local.contact), {}, {}, {}, {}});
             }
             unsyncedByNames.erase(candidate);
             paired = true;
@@ -167,7 +181,8 @@ QList<Action> plan(const Input& input)
         localHandled.insert(local->key);
         if (item.etag.isEmpty()) {
             // Written by us under this address; the server has not confirmed it yet.
-            actions.append({Kind::PutNew, item.href, local->key, local->contact, {}, {}, {}, local->fingerprint});
+            actions.append(
+                {Kind::PutNew, item.href, local->key, local->contact, {}, {}, {}, local->fingerprint});
             continue;
         }
         if (local->fingerprint != item.fingerprint)

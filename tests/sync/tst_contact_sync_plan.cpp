@@ -22,8 +22,8 @@ Contact person(const QString& surname, const QString& phone = {}, const QString&
 // A digest stand-in: what a contact holds, as text.
 QByteArray digest(const Contact& contact)
 {
-    return (contact.surname + contact.name + contact.patronymic + contact.phone1 + contact.phone2 + contact.mail +
-            contact.icq + contact.comment + QString::number(contact.category) +
+    return (contact.surname + contact.name + contact.patronymic + contact.phone1 + contact.phone2 +
+            contact.mail + contact.icq + contact.comment + QString::number(contact.category) +
             contact.birthday.toString(Qt::ISODate))
         .toUtf8();
 }
@@ -63,7 +63,8 @@ private slots:
         const Contact before = person("Иванов", "111");
         const Contact edited = person("Иванов", "222");
         // Changed on the server only: taken here.
-        auto actions = plan({{synced("/a.vcf", "e1", 7, before)}, {remote("/a.vcf", "e2", edited)}, {}, {local(7, before)}});
+        auto actions = plan(
+            {{synced("/a.vcf", "e1", 7, before)}, {remote("/a.vcf", "e2", edited)}, {}, {local(7, before)}});
         QCOMPARE(kinds(actions), QList<Kind>{Kind::TakeRemote});
         QCOMPARE(actions[0].key, 7);
         QCOMPARE(actions[0].contact.phone1, QStringLiteral("222"));
@@ -75,7 +76,10 @@ private slots:
         QCOMPARE(actions[0].data, QByteArray("card of Иванов"));
         // Unchanged on both sides, or our own write coming back: nothing to do.
         QVERIFY(plan({{synced("/a.vcf", "e1", 7, before)}, {}, {}, {local(7, before)}}).isEmpty());
-        QVERIFY(plan({{synced("/a.vcf", "e1", 7, before)}, {remote("/a.vcf", "e1", before)}, {}, {local(7, before)}})
+        QVERIFY(plan({{synced("/a.vcf", "e1", 7, before)},
+                      {remote("/a.vcf", "e1", before)},
+                      {},
+                      {local(7, before)}})
                     .isEmpty());
         // New on either side.
         actions = plan({{}, {remote("/n.vcf", "e1", person("Сидоров"))}, {}, {}});
@@ -91,18 +95,22 @@ private slots:
         const Contact before = person("Иванов", "111", "друг");
         const Contact there = person("Иванов", "222", "друг");
         const Contact here = person("Иванов", "333", "друг");
-        const auto actions =
-            plan({{synced("/a.vcf", "e1", 7, before)}, {remote("/a.vcf", "e2", there)}, {}, {local(7, here)}});
+        const auto actions = plan(
+            {{synced("/a.vcf", "e1", 7, before)}, {remote("/a.vcf", "e2", there)}, {}, {local(7, here)}});
         QCOMPARE(kinds(actions), (QList<Kind>{Kind::TakeRemote, Kind::InsertCopy}));
         QCOMPARE(actions[0].contact.phone1, QStringLiteral("222"));
         QCOMPARE(actions[1].contact.phone1, QStringLiteral("333"));
         QCOMPARE(actions[1].contact.surname, QStringLiteral("Иванов (конфликт)"));
         QCOMPARE(actions[1].contact.comment, QStringLiteral("Конфликт синхронизации: друг"));
         // The same edit on both sides is no conflict.
-        QCOMPARE(kinds(plan({{synced("/a.vcf", "e1", 7, before)}, {remote("/a.vcf", "e2", there)}, {}, {local(7, there)}})),
+        QCOMPARE(kinds(plan({{synced("/a.vcf", "e1", 7, before)},
+                             {remote("/a.vcf", "e2", there)},
+                             {},
+                             {local(7, there)}})),
                  QList<Kind>{Kind::TakeRemote});
         // The server changed only what we do not keep (a photo, say): our edit goes up into its new card.
-        const auto photo = plan({{synced("/a.vcf", "e1", 7, before)}, {remote("/a.vcf", "e2", before)}, {}, {local(7, here)}});
+        const auto photo = plan(
+            {{synced("/a.vcf", "e1", 7, before)}, {remote("/a.vcf", "e2", before)}, {}, {local(7, here)}});
         QCOMPARE(kinds(photo), QList<Kind>{Kind::PutChanged});
         QCOMPARE(photo[0].etag, QStringLiteral("e2"));
         // A long surname is cut so that the mark still fits the column.
@@ -132,7 +140,8 @@ private slots:
         actions = plan({{synced("/a.vcf", "e1", 7, before)}, {remote("/a.vcf", "e2", edited)}, {}, {}});
         QCOMPARE(kinds(actions), QList<Kind>{Kind::InsertRemote});
         // Deleted on both sides: only the state goes.
-        QCOMPARE(kinds(plan({{synced("/a.vcf", "e1", 7, before)}, {}, {"/a.vcf"}, {}})), QList<Kind>{Kind::ForgetState});
+        QCOMPARE(kinds(plan({{synced("/a.vcf", "e1", 7, before)}, {}, {"/a.vcf"}, {}})),
+                 QList<Kind>{Kind::ForgetState});
     }
 
     void theFirstSyncPairsInsteadOfDoubling()
@@ -141,7 +150,8 @@ private slots:
         Contact there = person("Иванов", {}, "с работы");
         there.mail = QStringLiteral("ivanov@example.ru");
         // Same names, nothing that disagrees: one contact, filled in from both.
-        auto actions = plan({{}, {remote("/a.vcf", "e1", there)}, {}, {local(7, here), local(8, person("Петров"))}});
+        auto actions =
+            plan({{}, {remote("/a.vcf", "e1", there)}, {}, {local(7, here), local(8, person("Петров"))}});
         QCOMPARE(kinds(actions), (QList<Kind>{Kind::Pair, Kind::PutNew}));
         QCOMPARE(actions[0].key, 7);
         QCOMPARE(actions[0].contact.phone1, QStringLiteral("111"));
@@ -160,6 +170,21 @@ private slots:
                         {local(7, person("Иванов")), local(8, person("Иванов"))}});
         QCOMPARE(kinds(actions), (QList<Kind>{Kind::Pair, Kind::Pair}));
         QVERIFY(actions[0].key != actions[1].key);
+
+        // As the editor leaves them: no birthday is its starting date without
+        // a reminder, a name may end in a blank, a field may hold "---". The
+        // phone's card has the birthday: one contact, with it.
+        Contact typed = person("Сидоров ", "---");
+        typed.birthday = QDate(1980, 1, 1).startOfDay();
+        Contact phones = person("Сидоров", "222");
+        phones.birthday = QDate(1975, 3, 10).startOfDay();
+        phones.remind = true;
+        actions = plan({{}, {remote("/s.vcf", "e1", phones)}, {}, {local(9, typed)}});
+        QCOMPARE(kinds(actions), QList<Kind>{Kind::Pair});
+        QCOMPARE(actions[0].key, 9);
+        QCOMPARE(actions[0].contact.birthday.date(), QDate(1975, 3, 10));
+        QVERIFY(actions[0].contact.remind);
+        QCOMPARE(actions[0].contact.phone1, QStringLiteral("222"));
     }
 
     void unconfirmedAndUnreadableCardsAreHandledSafely()
