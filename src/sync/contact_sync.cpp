@@ -145,8 +145,10 @@ Dav::Result<bool> ContactSync::applyDownward(const QList<Action>& actions, const
             break;
         }
         case Kind::Pair:
-            if (!untouched(action.key))
+            if (!untouched(action.key)) {
+                leftAlone.insert(action.key);
                 continue;
+            }
             if (!m_database.BookTable.update(action.key, action.contact.toValues(), &why) ||
                 !record(action, action.key, action.fingerprint))
                 return databaseFailure(why);
@@ -156,8 +158,10 @@ Dav::Result<bool> ContactSync::applyDownward(const QList<Action>& actions, const
                                 action.etag, action.fingerprint, VCard::fingerprint(action.contact)});
             break;
         case Kind::DeleteLocal:
-            if (!untouched(action.key))
+            if (!untouched(action.key)) {
+                leftAlone.insert(action.key);
                 continue;
+            }
             if (!m_database.BookTable.remove(action.key, &why) || !state.remove(m_key, action.href, &why))
                 return databaseFailure(why);
             ++m_report.deletedHere;
@@ -185,7 +189,9 @@ Dav::Result<bool> ContactSync::applyDownward(const QList<Action>& actions, const
             break;
         }
     }
-    if (!token.isEmpty() && !state.setToken(m_key, token, &why))
+    // What was left for the next sync must be listed again then: the token
+    // moves on only when nothing was.
+    if (!token.isEmpty() && leftAlone.isEmpty() && !state.setToken(m_key, token, &why))
         return databaseFailure(why);
     if (!change.commit())
         return databaseFailure(m_database.BigBd().lastError().text());

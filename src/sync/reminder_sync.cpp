@@ -151,14 +151,18 @@ Dav::Result<bool> ReminderSync::applyDownward(const QList<Action>& actions, cons
             break;
         }
         case Kind::Note:
-            if (action.key && !untouched(action.key))
+            if (action.key && !untouched(action.key)) {
+                leftAlone.insert(action.key);
                 continue;
+            }
             if (!record(action, action.key))
                 return databaseFailure(why);
             break;
         case Kind::DeleteLocal:
-            if (!untouched(action.key))
+            if (!untouched(action.key)) {
+                leftAlone.insert(action.key);
                 continue;
+            }
             if (!m_database.EventsTable.remove(action.key, &why) ||
                 !(action.keepState ? record(action, 0) : state.remove(m_key, action.href, &why)))
                 return databaseFailure(why);
@@ -186,7 +190,9 @@ Dav::Result<bool> ReminderSync::applyDownward(const QList<Action>& actions, cons
             break;
         }
     }
-    if (!token.isEmpty() && !state.setToken(m_key, token, &why))
+    // What was left for the next sync must be listed again then: the token
+    // moves on only when nothing was.
+    if (!token.isEmpty() && leftAlone.isEmpty() && !state.setToken(m_key, token, &why))
         return databaseFailure(why);
     if (!change.commit())
         return databaseFailure(m_database.BigBd().lastError().text());
