@@ -151,6 +151,12 @@ bool Client::sendsCredentials() const
     return !m_account.login.isEmpty() && !m_account.password.isEmpty();
 }
 
+bool Client::sendsCredentialsTo(const QUrl& url) const
+{
+    return sendsCredentials() && !url.host().isEmpty() &&
+           url.host().compare(m_account.url.host(), Qt::CaseInsensitive) == 0;
+}
+
 Result<Response> Client::request(const QByteArray& method, const QUrl& url, const QByteArray& body,
                                  const Headers& headers, Depth depth)
 {
@@ -287,7 +293,7 @@ Client::Attempt Client::perform(const QByteArray& method, const QUrl& url, const
         // A certificate whose key cannot be read pins nothing that could match.
         lib.easy_setopt(m_curl, CURLOPT_PINNEDPUBLICKEY, pin.isEmpty() ? "sha256//-" : pin.constData());
     }
-    if (sendsCredentials()) {
+    if (sendsCredentialsTo(url)) {
         lib.easy_setopt(m_curl, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC));
         lib.easy_setopt(m_curl, CURLOPT_USERNAME, login.constData());
         lib.easy_setopt(m_curl, CURLOPT_PASSWORD, password.constData());
@@ -357,9 +363,14 @@ Result<Response> Client::verdict(const Attempt& attempt, const QUrl& url) const
         return failure(Failure::Network,
                        QStringLiteral("Сервер синхронизации недоступен: %1").arg(attempt.error));
     if (attempt.response.status == 401 || attempt.response.status == 407) {
-        Failure result = failure(Failure::Authentication,
-                                 sendsCredentials() ? QStringLiteral("Неверный логин или пароль")
-                                                    : QStringLiteral("Сервер требует логин и пароль"));
+        QString message = sendsCredentials() ? QStringLiteral("Неверный логин или пароль")
+                                             : QStringLiteral("Сервер требует логин и пароль");
+        if (sendsCredentials() && !sendsCredentialsTo(url))
+            message = QStringLiteral("Сервер синхронизации отправил запрос на другой сервер (%1), а пароль "
+                                     "передаётся только серверу %2. Если %1 и есть ваш сервер, укажите "
+                                     "его адрес в настройках")
+                          .arg(url.host(), m_account.url.host());
+        Failure result = failure(Failure::Authentication, message);
         result.httpStatus = attempt.response.status;
         return result;
     }

@@ -73,6 +73,10 @@ private:
                     Depth depth, const QByteArray& trustedCertificate);
     Result<Response> verdict(const Attempt& attempt, const QUrl& url) const;
     bool sendsCredentials() const;
+    // The login and password go only to the host the user named (on any
+    // port, by either scheme): a server that sends us elsewhere, or names
+    // collections on another host, does not get them handed on.
+    bool sendsCredentialsTo(const QUrl& url) const;
 
     Account m_account;
     CURL* m_curl = nullptr;

@@ -450,6 +450,32 @@ private slots:
         QVERIFY(tried.failure().message.startsWith(QStringLiteral("Сервер синхронизации недоступен: ")));
     }
 
+    void thePasswordGoesOnlyToTheServerNamed()
+    {
+        TestHome home;
+        RadicaleServer server({{{QStringLiteral("anna"), kPassword}}, true});
+        QVERIFY2(server.isRunning(), qPrintable(server.error()));
+        // The server named (127.0.0.1) sends the client on, by https, to
+        // "localhost": the same machine under another name, which does not
+        // get the password.
+        QUrl elsewhere = server.principal(QStringLiteral("anna"));
+        elsewhere.setHost(QStringLiteral("localhost"));
+        RedirectServer away(elsewhere.toString());
+        Client redirected({away.url(), QStringLiteral("anna"), kPassword, server.certificateSha256()});
+        const Result<Response> refused = redirected.request("PROPFIND", away.url(), {}, {}, Depth::Zero);
+        QVERIFY(!refused);
+        QCOMPARE(refused.failure().kind, Failure::Authentication);
+        QVERIFY2(refused.failure().message.contains(QStringLiteral("localhost")),
+                 qPrintable(refused.failure().message));
+        QVERIFY(!refused.failure().message.contains(kPassword));
+
+        // Named so in the account, it gets it.
+        Client named({elsewhere, QStringLiteral("anna"), kPassword, server.certificateSha256()});
+        const Result<Response> answered = named.request("PROPFIND", elsewhere, {}, {}, Depth::Zero);
+        QVERIFY2(answered, why(answered).constData());
+        QCOMPARE(answered->status, 207);
+    }
+
     void acceptedCertificateIsTrustedByItsFingerprint()
     {
         TestHome home;
