@@ -241,13 +241,24 @@ Result<Fetched> Collection::fetch(const QStringList& hrefs)
     const QString dataNs = addressBook ? Ns::CardDav : Ns::CalDav;
     const QString dataName = addressBook ? QStringLiteral("address-data") : QStringLiteral("calendar-data");
     Fetched fetched;
-    for (qsizetype start = 0; start < hrefs.size(); start += m_fetchBatch) {
-        const QStringList batch = hrefs.mid(start, m_fetchBatch);
+    QList<QStringList> batches;
+    for (qsizetype start = 0; start < hrefs.size(); start += m_fetchBatch)
+        batches.append(hrefs.mid(start, m_fetchBatch));
+    while (!batches.isEmpty()) {
+        const QStringList batch = batches.takeFirst();
         QList<QUrl> urls;
         for (const QString& href : batch)
             urls.append(urlOf(href));
         const Result<Answered> answered =
             multistatus(m_client, "REPORT", m_url, multigetBody(m_kind, urls), Depth::One);
+        if (!answered && answered.failure().kind == Failure::TooLarge && batch.size() > 1) {
+            // Items with large photos or attachments: the same in halves,
+            // down to one a request, each answer within the limit.
+            const qsizetype half = batch.size() / 2;
+            batches.prepend(batch.mid(half));
+            batches.prepend(batch.first(half));
+            continue;
+        }
         if (!answered)
             return answered.failure();
         QSet<QString> unanswered(batch.cbegin(), batch.cend());

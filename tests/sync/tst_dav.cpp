@@ -275,6 +275,14 @@ private slots:
         QVERIFY(batched);
         QCOMPARE(batched->items.size(), 2);
         QCOMPARE(batched->missing, QStringList{absent});
+        // Answers over the size limit are asked for again in halves, down to one card a request.
+        client.setResponseLimit(600);
+        book.setFetchBatchSize(200);
+        const Result<Fetched> halved = book.fetch({odd, absent, first});
+        client.setResponseLimit(Client::kResponseLimit);
+        QVERIFY2(halved, why(halved).constData());
+        QCOMPARE(halved->items.size(), 2);
+        QCOMPARE(halved->missing, QStringList{absent});
 
         const Result<Written> changed = book.put(
             first, card(QStringLiteral("u1"), QStringLiteral("Иван Петрович Петров")), created->etag);
