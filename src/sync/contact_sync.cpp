@@ -264,9 +264,9 @@ Dav::Result<bool> ContactSync::putChanged(Action action, QList<Action>* more)
             if (remote.fingerprint != action.localFingerprint)
                 downward.append(
                     {Kind::InsertCopy, {}, action.key, conflictCopy(action.contact), {}, {}, {}, {}});
-            QList<Local> local;
-            if (const auto now = localNow(action.key))
-                local.append(*now);
+            // Settled against the contact as this write had it: an edit made
+            // since is not overwritten here, and the next sync finds it.
+            const QList<Local> local{{action.key, action.contact, action.localFingerprint}};
             return applyDownward(downward, local, {}, more);
         }
         // Only what we do not keep changed there: try again on the new card.
